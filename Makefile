@@ -1,0 +1,35 @@
+# Two commands: `make run` and `make test`. Both install what is missing first.
+JOBS ?= $(shell nproc)
+RELEASE_DIR := build/release
+SANITIZE_DIR := build/sanitize
+
+.PHONY: run test deps build build-sanitize test-release test-sanitize clean format
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	@cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(RELEASE_DIR) -j$(JOBS)
+
+build-sanitize: deps
+	@cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVEL_SANITIZE=ON >/dev/null
+	@cmake --build $(SANITIZE_DIR) -j$(JOBS)
+
+run: build
+	@$(RELEASE_DIR)/tools/zorvel-ov info
+
+test-release: build
+	@ctest --test-dir $(RELEASE_DIR) --output-on-failure -j$(JOBS)
+
+test-sanitize: build-sanitize
+	@ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j$(JOBS)
+
+# Optimized first, then the sanitized build; either failing fails the target.
+test: test-release test-sanitize
+
+format:
+	@git ls-files '*.cc' '*.h' '*.cpp' '*.hpp' | xargs clang-format -i
+
+clean:
+	@rm -rf build

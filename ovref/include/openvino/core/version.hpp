@@ -1,0 +1,30 @@
+#pragma once
+
+#include <map>
+#include <ostream>
+#include <string>
+
+#include "openvino/core/core_visibility.hpp"
+
+// The OpenVINO release whose API this subset follows.
+#define OPENVINO_VERSION_MAJOR 2025
+#define OPENVINO_VERSION_MINOR 2
+#define OPENVINO_VERSION_PATCH 0
+
+namespace ov {
+
+#pragma pack(push, 1)
+struct Version {
+  const char* buildNumber;
+  const char* description;
+};
+#pragma pack(pop)
+
+OPENVINO_API std::ostream& operator<<(std::ostream& s, const Version& version);
+OPENVINO_API std::ostream& operator<<(std::ostream& s,
+                                      const std::map<std::string, Version>& versions);
+
+// ovref reports a build number and description that name it as the bundled reference subset.
+OPENVINO_API_C(const Version) get_openvino_version() noexcept;
+
+}  // namespace ov
