@@ -1,0 +1,200 @@
+#include "zorvel/vendors/intel_openvino/compiler/openvino_compiler_plugin.h"
+
+#include <cstdint>
+#include <new>
+
+#include "logging/zorvel_logging.h"
+#include "zorvel/vendors/intel_openvino/compiler/openvino_soc_config.h"
+#include "zorvel/vendors/intel_openvino/compiler/openvino_version_info.h"
+
+namespace zorvel::openvino {
+namespace {
+
+constexpr int32_t kSupportedHardware = 4;
+constexpr const char kSocManufacturer[] = "IntelOpenVINO";
+
+ZorvelStatus GetApiVersion(ZorvelApiVersion* version) {
+  if (version == nullptr) return kZorvelStatusErrorInvalidArgument;
+  *version = ZorvelApiVersion{0, 1, 0};
+  return kZorvelStatusOk;
+}
+
+const char* GetSocManufacturer() { return kSocManufacturer; }
+
+// The log level comes from the host's environment option 25 when it is an integer. Nothing here
+// can make creation fail.
+void ApplyHostLogLevel(const HostApiTable* host_api, ZorvelEnvironment environment) {
+  if (host_api == nullptr || host_api->get_environment_option == nullptr) return;
+  ZorvelAny value{};
+  if (host_api->get_environment_option(environment, kZorvelEnvOptionTagLogLevel, &value) !=
+      kZorvelStatusOk) {
+    return;
+  }
+  if (value.type != kZorvelAnyTypeInt) return;
+  ZorvelSetMinLoggerSeverity(ZorvelGetDefaultLogger(),
+                             static_cast<ZorvelLogSeverity>(value.int_value & 0xFF));
+}
+
+ZorvelStatus CreatePlugin(const HostApiTable* host_api, ZorvelCompilerPlugin* plugin,
+                          ZorvelEnvironment environment, ZorvelOptions options) {
+  ZorvelSetMinLoggerSeverity(ZorvelGetDefaultLogger(), kZorvelLogSeverityInfo);
+  ApplyHostLogLevel(host_api, environment);
+  if (plugin == nullptr) return kZorvelStatusErrorInvalidArgument;
+
+  auto* created = new (std::nothrow) ZorvelCompilerPluginT{
+      host_api,
+      MakeError(kZorvelStatusErrorInvalidArgument, "Null options"),
+      MakeError(kZorvelStatusErrorInvalidArgument, "Null Intel OpenVINO options"),
+  };
+  if (created == nullptr) return kZorvelStatusErrorInvalidArgument;
+  if (options != nullptr) {
+    created->options = HostOptionsView{host_api, options};
+  }
+  *plugin = created;
+  return kZorvelStatusOk;
+}
+
+void DestroyPlugin(ZorvelCompilerPlugin plugin) { delete plugin; }
+
+ZorvelStatus GetSupportedHardware(ZorvelCompilerPlugin plugin, int32_t* hardware) {
+  if (plugin == nullptr || hardware == nullptr) return kZorvelStatusErrorInvalidArgument;
+  *hardware = kSupportedHardware;
+  return kZorvelStatusOk;
+}
+
+ZorvelStatus GetNumSocModels(ZorvelCompilerPlugin plugin, uint64_t* num_soc_models) {
+  if (plugin == nullptr || num_soc_models == nullptr) return kZorvelStatusErrorInvalidArgument;
+  *num_soc_models = NumSocModels();
+  return kZorvelStatusOk;
+}
+
+ZorvelStatus GetSocModel(ZorvelCompilerPlugin plugin, uint64_t soc_model_index,
+                         const char** soc_model_name) {
+  if (plugin == nullptr || soc_model_name == nullptr) return kZorvelStatusErrorInvalidArgument;
+  const SocModel* model = SocModelAt(soc_model_index);
+  if (model == nullptr) return kZorvelStatusErrorInvalidArgument;
+  *soc_model_name = model->name;
+  return kZorvelStatusOk;
+}
+
+ZorvelStatus Partition(ZorvelCompilerPlugin plugin, const char* soc_model, ZorvelSubgraph subgraph,
+                       ZorvelSelectedOps selected_ops) {
+  ZORVEL_LOG_ERROR("Partitioning is not available yet in this build of the plug-in.");
+  return kZorvelStatusErrorUnsupported;
+}
+
+ZorvelStatus Compile(ZorvelCompilerPlugin plugin, const char* soc_model, ZorvelModel model,
+                     ZorvelCompiledResult* compiled_result) {
+  ZORVEL_LOG_ERROR("Compilation is not available yet in this build of the plug-in.");
+  return kZorvelStatusErrorUnsupported;
+}
+
+void DestroyCompiledResult(ZorvelCompiledResult compiled_result) { delete compiled_result; }
+
+ZorvelStatus GetCompiledResultByteCode(ZorvelCompiledResult compiled_result, uint64_t module_index,
+                                       const void** byte_code, uint64_t* byte_code_size) {
+  // The host is expected to pass a valid result and index; checking them anyway keeps a faulty
+  // host from reading through a null pointer or past the end of the module list.
+  if (compiled_result == nullptr || byte_code == nullptr || byte_code_size == nullptr) {
+    return kZorvelStatusErrorInvalidArgument;
+  }
+  if (module_index >= compiled_result->byte_code.size()) {
+    return kZorvelStatusErrorIndexOutOfRange;
+  }
+  const std::string& module = compiled_result->byte_code[module_index];
+  *byte_code = module.data();
+  *byte_code_size = module.size();
+  return kZorvelStatusOk;
+}
+
+ZorvelStatus GetCompiledResultNumByteCodeModules(ZorvelCompiledResult compiled_result,
+                                                 uint64_t* num_modules) {
+  if (compiled_result == nullptr || num_modules == nullptr) {
+    return kZorvelStatusErrorInvalidArgument;
+  }
+  *num_modules = compiled_result->byte_code.size();
+  return kZorvelStatusOk;
+}
+
+ZorvelStatus GetCompiledResultCallInfo(ZorvelCompiledResult compiled_result, uint64_t call_index,
+                                       const void** call_info, uint64_t* call_info_size,
+                                       uint64_t* module_index) {
+  if (compiled_result == nullptr || call_info == nullptr || call_info_size == nullptr ||
+      module_index == nullptr) {
+    return kZorvelStatusErrorInvalidArgument;
+  }
+  if (call_index >= compiled_result->call_names.size()) {
+    return kZorvelStatusErrorIndexOutOfRange;
+  }
+  const std::string& name = compiled_result->call_names[call_index];
+  *call_info = name.data();
+  *call_info_size = name.size();
+  // One weight-shared container serves every call; otherwise module i belongs to call i.
+  const bool one_container =
+      compiled_result->byte_code.size() == 1 && compiled_result->call_names.size() > 1;
+  *module_index = one_container ? 0 : call_index;
+  return kZorvelStatusOk;
+}
+
+ZorvelStatus GetCompiledResultNumCalls(ZorvelCompiledResult compiled_result, uint64_t* num_calls) {
+  if (compiled_result == nullptr || num_calls == nullptr) return kZorvelStatusErrorInvalidArgument;
+  *num_calls = compiled_result->call_names.size();
+  return kZorvelStatusOk;
+}
+
+ZorvelStatus GetZeroCount(ZorvelCompilerPlugin plugin, const void* argument, uint64_t* count) {
+  if (count == nullptr) return kZorvelStatusErrorInvalidArgument;
+  *count = 0;
+  return kZorvelStatusOk;
+}
+
+ZorvelStatus GetRuntimeVersion(ZorvelCompilerPlugin plugin, const char** version_text) {
+  if (plugin == nullptr || version_text == nullptr) return kZorvelStatusErrorInvalidArgument;
+  *version_text = RuntimeVersionText();
+  return kZorvelStatusOk;
+}
+
+ZorvelStatus NoOp(ZorvelCompilerPlugin plugin, const void* argument, void* result) {
+  return kZorvelStatusOk;
+}
+
+constexpr PluginApiTable kPluginApiTable = {
+    /*size=*/static_cast<uint16_t>(sizeof(PluginApiTable)),
+    /*version=*/1,
+    /*reserved=*/0,
+    GetApiVersion,
+    GetSocManufacturer,
+    CreatePlugin,
+    DestroyPlugin,
+    GetSupportedHardware,
+    GetNumSocModels,
+    GetSocModel,
+    Partition,
+    Compile,
+    DestroyCompiledResult,
+    GetCompiledResultByteCode,
+    GetCompiledResultNumByteCodeModules,
+    GetCompiledResultCallInfo,
+    GetCompiledResultNumCalls,
+    GetZeroCount,
+    GetRuntimeVersion,
+    /*reserved_16=*/nullptr,
+    NoOp,
+};
+
+}  // namespace
+
+const PluginApiTable& GetPluginApiTable() { return kPluginApiTable; }
+
+}  // namespace zorvel::openvino
+
+extern "C" __attribute__((visibility("default"))) ZorvelStatus ZorvelCompilerPluginQueryInterface(
+    int32_t kind, const ZorvelInterfaceRequest* requested, const PluginApiTable** table) {
+  if (table == nullptr) return kZorvelStatusErrorInvalidArgument;
+  if (kind != 0) return kZorvelStatusErrorUnsupported;
+  // A null request record cannot be read; it is refused like any other malformed argument.
+  if (requested == nullptr) return kZorvelStatusErrorInvalidArgument;
+  if (requested->version <= 0) return kZorvelStatusErrorUnsupported;
+  *table = &zorvel::openvino::GetPluginApiTable();
+  return kZorvelStatusOk;
+}
