@@ -4,11 +4,15 @@
 #include <new>
 
 #include "logging/zorvel_logging.h"
+#include "zorvel/compiler/cc/zorvel_model.h"
 #include "zorvel/vendors/intel_openvino/compiler/openvino_soc_config.h"
 #include "zorvel/vendors/intel_openvino/compiler/openvino_version_info.h"
 
 namespace zorvel::openvino {
 namespace {
+
+using ::zorvel::Op;
+using ::zorvel::Subgraph;
 
 constexpr int32_t kSupportedHardware = 4;
 constexpr const char kSocManufacturer[] = "IntelOpenVINO";
@@ -77,10 +81,74 @@ ZorvelStatus GetSocModel(ZorvelCompilerPlugin plugin, uint64_t soc_model_index,
   return kZorvelStatusOk;
 }
 
-ZorvelStatus Partition(ZorvelCompilerPlugin plugin, const char* soc_model, ZorvelSubgraph subgraph,
-                       ZorvelSelectedOps selected_ops) {
-  ZORVEL_LOG_ERROR("Partitioning is not available yet in this build of the plug-in.");
-  return kZorvelStatusErrorUnsupported;
+// Host op codes the plug-in takes (206 is the composite op, further narrowed by name).
+constexpr ZorvelOpCode kSupportedOpCodes[] = {
+    0,   1,   2,   3,   4,   5,   6,   7,   9,   11,  14,  17,  18,  19,  22,  23,  25,
+    28,  34,  36,  39,  40,  41,  42,  45,  47,  48,  49,  53,  54,  55,  56,  57,  58,
+    60,  61,  62,  63,  64,  65,  66,  67,  69,  70,  71,  72,  73,  74,  75,  76,  78,
+    82,  83,  84,  85,  86,  87,  88,  90,  91,  92,  95,  96,  97,  98,  99,  100, 101,
+    105, 107, 108, 114, 117, 123, 126, 128, 130, 132, 140, 150, 152, 158, 206,
+};
+static_assert(sizeof(kSupportedOpCodes) / sizeof(kSupportedOpCodes[0]) == 83);
+
+constexpr char kRmsNormCompositeName[] = "qvex.rms_norm";
+constexpr uint64_t kMaxSupportedInputRank = 5;
+
+bool IsSupportedOpCode(ZorvelOpCode code) {
+  for (ZorvelOpCode supported : kSupportedOpCodes) {
+    if (supported == code) return true;
+  }
+  return false;
+}
+
+// TOPK_V2 is taken only with a constant K; every other op by its code.
+bool PassesOpSpecificCheck(const Op& op) {
+  const ZorvelOpCode code = op.Code();
+  if (code == kZorvelOpCodeTopkV2) {
+    if (op.NumInputs() >= 2 && !op.InputAt(1).GetWeights().Bytes().empty()) return true;
+    ZORVEL_LOG_INFO("TOPK_V2 with non-constant K is not supported on NPU; leaving op on CPU.");
+    return false;
+  }
+  return IsSupportedOpCode(code);
+}
+
+// Of the composite ops only RMS normalisation is taken.
+bool PassesOpTypeCheck(const Op& op) {
+  if (op.Api() == nullptr || op.Api()->get_op_code == nullptr) return true;
+  if (op.Code() != kZorvelOpCodeStablehloComposite) return true;
+  const Expected<std::string_view> name = op.CompositeName();
+  return name.HasValue() && *name == kRmsNormCompositeName;
+}
+
+ZorvelStatus Partition(ZorvelCompilerPlugin plugin, const char* soc_model,
+                       ZorvelSubgraph subgraph_handle, ZorvelSelectedOps selected_ops) {
+  if (plugin == nullptr) return kZorvelStatusErrorInvalidArgument;
+  const Subgraph subgraph(plugin->host_api, subgraph_handle);
+
+  const uint64_t num_inputs = subgraph.NumInputs();
+  for (uint64_t i = 0; i < num_inputs; ++i) {
+    const Expected<ZorvelRankedTensorType> type = subgraph.InputAt(i).RankedTensorType();
+    if (!type.HasValue()) continue;
+    const uint64_t rank = ZorvelLayoutRank(&type->layout);
+    if (rank > kMaxSupportedInputRank) {
+      ZORVEL_LOG_WARNING(
+          "Model not supported: subgraph input %zu has %zu dimensions (>= 6), skipping "
+          "partitioning.",
+          static_cast<size_t>(i), static_cast<size_t>(rank));
+      return kZorvelStatusErrorUnsupported;
+    }
+  }
+
+  for (const Op& op : subgraph.Ops()) {
+    if (PassesOpSpecificCheck(op) && PassesOpTypeCheck(op)) {
+      const Expected<void> added =
+          AddSelectedOp(plugin->host_api, selected_ops, op, /*partition_index=*/0);
+      if (!added.HasValue()) return ErrorToStatus(added.GetError());
+      continue;
+    }
+    ZORVEL_LOG_INFO("op type %d is not supported", op.Code());
+  }
+  return kZorvelStatusOk;
 }
 
 ZorvelStatus Compile(ZorvelCompilerPlugin plugin, const char* soc_model, ZorvelModel model,
