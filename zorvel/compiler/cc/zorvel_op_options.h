@@ -9,8 +9,10 @@
 // table or entry gives status 6 instead of a call through a null pointer.
 
 #include <cstdint>
+#include <string_view>
 
 #include "absl/types/span.h"
+#include "flatbuffers/flexbuffers.h"
 #include "zorvel/c/zorvel_host_api.h"
 #include "zorvel/cc/internal/zorvel_detail.h"
 #include "zorvel/cc/zorvel_expected.h"
@@ -158,6 +160,35 @@ inline Expected<absl::Span<const int32_t>> GetReshapeNewShapeOption(const Op& op
   if (count == 0) return absl::Span<const int32_t>();
   return absl::Span<const int32_t>(values, static_cast<size_t>(count));
 }
+
+// Options record of an op, filled from the host.
+class OpOptions {
+ public:
+  virtual ~OpOptions() = default;
+  virtual Expected<void> InitFromOp(const Op& op) = 0;
+};
+
+// The options of a composite op (code 206), read through entries 9 and 29-32. Views point into
+// host memory, valid for the whole call that handed out the op.
+class CompositeOptions : public OpOptions {
+ public:
+  // Fails with 3 when the table or one of entries 9, 29-32 is missing, with the host's status
+  // when a read fails, and with 1 for an op that is not a composite, a negative attribute size or
+  // attribute bytes that are not a well-formed FlexBuffers map.
+  Expected<void> InitFromOp(const Op& op) override;
+
+  ZorvelOp op = nullptr;
+  int32_t subgraph_field = 0;
+  std::string_view name;
+  int32_t version_field = 0;
+  // The map at the root of the attribute bytes; meaningful only with `has_attributes`.
+  flexbuffers::Map attributes = flexbuffers::Map::EmptyMap();
+  const uint8_t* attribute_data = nullptr;
+  int32_t attribute_size = 0;
+  bool has_attributes = false;
+};
+
+Expected<CompositeOptions> GetCompositeOptions(const Op& op);
 
 }  // namespace compiler
 }  // namespace zorvel
