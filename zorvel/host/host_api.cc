@@ -171,7 +171,11 @@ ZorvelStatus GetTensorIndex(ZorvelTensor handle, uint32_t* index) {
 
 ZorvelStatus GetRankedTensorType(ZorvelTensor handle, ZorvelRankedTensorType* type) {
   ZVL_HOST_ENTER(HostTensor, tensor, handle, 18);
-  if (type == nullptr || !tensor->type.ranked) return kZorvelStatusErrorInvalidArgument;
+  // The rank check guards against types edited after the builder checked them.
+  if (type == nullptr || !tensor->type.ranked ||
+      tensor->type.dims.size() > ZORVEL_TENSOR_MAX_RANK) {
+    return kZorvelStatusErrorInvalidArgument;
+  }
   std::memset(type, 0, sizeof(*type));
   type->element_type = tensor->type.element_type;
   type->layout.rank_and_flags = static_cast<uint32_t>(tensor->type.dims.size());
@@ -209,7 +213,8 @@ ZorvelStatus GetPerTensorQuantization(ZorvelTensor handle, ZorvelQuantizationPer
 ZorvelStatus GetPerChannelQuantization(ZorvelTensor handle, ZorvelQuantizationPerChannel* out) {
   ZVL_HOST_ENTER(HostTensor, tensor, handle, 22);
   const Quantization& q = tensor->quantization;
-  if (out == nullptr || q.kind != kZorvelQuantizationPerChannel) {
+  if (out == nullptr || q.kind != kZorvelQuantizationPerChannel ||
+      q.scales.size() != q.zero_points.size()) {
     return kZorvelStatusErrorInvalidArgument;
   }
   out->quantized_dimension = q.axis;
@@ -302,7 +307,6 @@ ZorvelStatus AddSelectedOp(ZorvelSelectedOps handle, ZorvelOp op_handle, int32_t
 ZorvelStatus GetOpaqueOptions(ZorvelOptions handle, ZorvelOpaqueOptions* opaque) {
   ZVL_HOST_ENTER(HostOptions, options, handle, 34);
   if (opaque == nullptr) return kZorvelStatusErrorInvalidArgument;
-  options->opaque().faults = options->faults;
   *opaque = ToHandle<ZorvelOpaqueOptions>(&options->opaque());
   return kZorvelStatusOk;
 }
@@ -477,7 +481,7 @@ ZorvelStatus HostFaults::Enter(int entry) const {
   const Slot& slot = slots_[entry];
   const uint64_t earlier_calls = slot.calls.fetch_add(1);
   const ZorvelStatus status = slot.status.load();
-  if (status == kZorvelStatusOk || earlier_calls < slot.succeed_first.load()) {
+  if (status == kZorvelStatusOk || earlier_calls < slot.fail_from_call.load()) {
     return kZorvelStatusOk;
   }
   return status;
@@ -485,9 +489,7 @@ ZorvelStatus HostFaults::Enter(int entry) const {
 
 void HostFaults::Fail(int entry, ZorvelStatus status, uint64_t succeed_first) {
   if (!IsEntryNumber(entry)) return;
-  // Counting starts afresh so that `succeed_first` refers to calls from now on.
-  slots_[entry].calls.store(0);
-  slots_[entry].succeed_first.store(succeed_first);
+  slots_[entry].fail_from_call.store(slots_[entry].calls.load() + succeed_first);
   slots_[entry].status.store(status);
 }
 

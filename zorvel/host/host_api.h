@@ -56,7 +56,7 @@ class HostFaults {
   struct Slot {
     mutable std::atomic<uint64_t> calls{0};
     std::atomic<ZorvelStatus> status{kZorvelStatusOk};
-    std::atomic<uint64_t> succeed_first{0};
+    std::atomic<uint64_t> fail_from_call{0};  // calls before this one succeed
   };
   std::array<Slot, ZORVEL_HOST_API_NUM_ENTRIES + 1> slots_;
 };
@@ -78,8 +78,8 @@ class HostApi {
   void RemoveEntry(int entry);
   void RestoreEntry(int entry);
   void RestoreAllEntries();
-  // The entry returns `status` without doing anything, once `succeed_first` calls have run
-  // normally. A status of kZorvelStatusOk clears the failure.
+  // From now on the entry returns `status` without doing anything, once `succeed_first` more
+  // calls have run normally. A status of kZorvelStatusOk clears the failure.
   void FailEntry(int entry, ZorvelStatus status, uint64_t succeed_first = 0);
   void ClearFailures() { faults_.ClearAll(); }
   // Calls made through entry `entry` on objects attached to this instance (failed calls included).

@@ -168,6 +168,20 @@ TEST_F(HostApiTest, TensorTypes) {
   EXPECT_EQ(element_type, kF32);
 }
 
+// Records edited by hand past the builder's checks must not make an entry write or hand out more
+// than the record holds.
+TEST_F(HostApiTest, HandEditedRecordsAreRefused) {
+  HostTensor& input = sg.tensor(x);
+  input.type.dims.assign(9, 1);
+  ZorvelRankedTensorType type;
+  EXPECT_EQ(t->get_ranked_tensor_type(Input(0), &type), kZorvelStatusErrorInvalidArgument);
+  HostTensor& weights = sg.tensor(w);
+  weights.quantization.zero_points.pop_back();
+  ZorvelQuantizationPerChannel per_channel{};
+  EXPECT_EQ(t->get_per_channel_quantization(OpInput(0, 1), &per_channel),
+            kZorvelStatusErrorInvalidArgument);
+}
+
 TEST_F(HostApiTest, NamesAndIndices) {
   const char* name = nullptr;
   uint32_t index = 99;

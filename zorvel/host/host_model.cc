@@ -144,10 +144,6 @@ HostTensor& HostSubgraph::Checked(TensorId id, const char* what) {
   return tensors_[id];
 }
 
-TensorId HostSubgraph::AddTensor(TensorSpec spec) {
-  return NewTensor(std::move(spec.name), std::move(spec.type), std::move(spec.quantization)).index;
-}
-
 TensorId HostSubgraph::AddTensor(std::string name, TensorType type, Quantization quantization) {
   return NewTensor(std::move(name), std::move(type), std::move(quantization)).index;
 }
@@ -357,31 +353,31 @@ void* HostOpaqueOptions::Find(const std::string& identifier) const {
   return nullptr;
 }
 
+HostEnvironment& HostEnvironment::Store(int32_t tag, ZorvelAny value) {
+  values_[tag] = value;
+  if (value.type != kZorvelAnyTypeString) strings_.erase(tag);
+  return *this;
+}
+
 HostEnvironment& HostEnvironment::SetInt(int32_t tag, int64_t value) {
   ZorvelAny any{};
   any.type = kZorvelAnyTypeInt;
   any.int_value = value;
-  values_[tag] = any;
-  strings_.erase(tag);
-  return *this;
+  return Store(tag, any);
 }
 
 HostEnvironment& HostEnvironment::SetBool(int32_t tag, bool value) {
   ZorvelAny any{};
   any.type = kZorvelAnyTypeBool;
   any.bool_value = value;
-  values_[tag] = any;
-  strings_.erase(tag);
-  return *this;
+  return Store(tag, any);
 }
 
 HostEnvironment& HostEnvironment::SetReal(int32_t tag, double value) {
   ZorvelAny any{};
   any.type = kZorvelAnyTypeReal;
   any.real_value = value;
-  values_[tag] = any;
-  strings_.erase(tag);
-  return *this;
+  return Store(tag, any);
 }
 
 HostEnvironment& HostEnvironment::SetString(int32_t tag, std::string value) {
@@ -389,8 +385,7 @@ HostEnvironment& HostEnvironment::SetString(int32_t tag, std::string value) {
   ZorvelAny any{};
   any.type = kZorvelAnyTypeString;
   any.str_value = stored.c_str();
-  values_[tag] = any;
-  return *this;
+  return Store(tag, any);
 }
 
 std::optional<ZorvelAny> HostEnvironment::Get(int32_t tag) const {

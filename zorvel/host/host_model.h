@@ -126,8 +126,6 @@ struct HostTensor : HandleTag {
   HostTensor(HostSubgraph* s, TensorId i)
       : HandleTag(HandleKind::kTensor), subgraph(s), index(i), weights(this) {}
 
-  bool is_constant() const { return weights.buffer && !weights.buffer->empty(); }
-
   HostSubgraph* subgraph;
   TensorId index;
   std::string name;
@@ -164,13 +162,6 @@ struct HostOp : HandleTag {
   std::map<int, OpOptionValue> options;    // by host entry number
 };
 
-// What a new tensor needs: name, type and quantization.
-struct TensorSpec {
-  std::string name;
-  TensorType type;
-  Quantization quantization;
-};
-
 template <typename T>
 constexpr ZorvelElementType ElementTypeOf() {
   if constexpr (std::is_same_v<T, float>) return kZorvelElementTypeFloat32;
@@ -195,7 +186,6 @@ class HostSubgraph : public HandleTag {
   // --- Building -------------------------------------------------------------------------------
 
   // A tensor no op produces yet: an activation, to be named as an op output.
-  TensorId AddTensor(TensorSpec spec);
   TensorId AddTensor(std::string name, TensorType type, Quantization quantization = {});
   // A tensor appended to the subgraph's inputs.
   TensorId AddInput(std::string name, TensorType type, Quantization quantization = {});
@@ -353,6 +343,8 @@ class HostEnvironment : public HandleTag {
   const HostFaults* faults = nullptr;
 
  private:
+  HostEnvironment& Store(int32_t tag, ZorvelAny value);
+
   std::map<int32_t, ZorvelAny> values_;
   std::map<int32_t, std::string> strings_;
 };
