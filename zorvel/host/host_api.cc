@@ -478,6 +478,10 @@ bool IsEntryNumber(int entry) { return entry >= 1 && entry <= ZORVEL_HOST_API_NU
 
 ZorvelStatus HostFaults::Enter(int entry) const {
   if (!IsEntryNumber(entry)) return kZorvelStatusOk;
+  if (tracing_.load()) {
+    absl::MutexLock lock(&trace_mutex_);
+    trace_.push_back(entry);
+  }
   const Slot& slot = slots_[entry];
   const uint64_t earlier_calls = slot.calls.fetch_add(1);
   const ZorvelStatus status = slot.status.load();
@@ -507,6 +511,15 @@ uint64_t HostFaults::Calls(int entry) const {
 
 void HostFaults::ResetCalls() {
   for (Slot& slot : slots_) slot.calls.store(0);
+}
+
+void HostFaults::SetTracing(bool on) { tracing_.store(on); }
+
+std::vector<int> HostFaults::TakeTrace() {
+  absl::MutexLock lock(&trace_mutex_);
+  std::vector<int> trace;
+  trace.swap(trace_);
+  return trace;
 }
 
 // --- HostApi ------------------------------------------------------------------------------------

@@ -29,7 +29,10 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
+#include "absl/base/thread_annotations.h"
+#include "absl/synchronization/mutex.h"
 #include "zorvel/c/zorvel_host_api.h"
 #include "zorvel/host/host_model.h"
 #include "zorvel/host/host_partition.h"
@@ -52,6 +55,10 @@ class HostFaults {
   uint64_t Calls(int entry) const;
   void ResetCalls();
 
+  // While enabled, every call is also appended to a trace of entry numbers.
+  void SetTracing(bool on);
+  std::vector<int> TakeTrace();
+
  private:
   struct Slot {
     mutable std::atomic<uint64_t> calls{0};
@@ -59,6 +66,9 @@ class HostFaults {
     std::atomic<uint64_t> fail_from_call{0};  // calls before this one succeed
   };
   std::array<Slot, ZORVEL_HOST_API_NUM_ENTRIES + 1> slots_;
+  std::atomic<bool> tracing_{false};
+  mutable absl::Mutex trace_mutex_;
+  mutable std::vector<int> trace_ ABSL_GUARDED_BY(trace_mutex_);
 };
 
 class HostApi {
@@ -85,6 +95,10 @@ class HostApi {
   // Calls made through entry `entry` on objects attached to this instance (failed calls included).
   uint64_t CallCount(int entry) const { return faults_.Calls(entry); }
   void ResetCallCounts() { faults_.ResetCalls(); }
+  // Records the entry number of every call from now on, in call order (for tests that check the
+  // order of host calls). TakeCallTrace returns the calls so far and starts a new trace.
+  void StartCallTrace() { faults_.SetTracing(true); }
+  std::vector<int> TakeCallTrace() { return faults_.TakeTrace(); }
 
   // --- Handles --------------------------------------------------------------------------------
   ZorvelModel Handle(HostModel& model);

@@ -551,6 +551,22 @@ TEST_F(HostApiTest, ChosenStatus) {
   EXPECT_TRUE(selected.selections().empty());
 }
 
+TEST_F(HostApiTest, CallTraceKeepsTheOrderOfCalls) {
+  ZorvelSubgraph s = Subgraph();  // before the trace starts
+  api.StartCallTrace();
+  uint64_t n = 0;
+  ZorvelOp op = nullptr;
+  ZorvelOpCode code = 0;
+  ASSERT_EQ(t->get_num_subgraph_ops(s, &n), kZorvelStatusOk);
+  ASSERT_EQ(t->get_subgraph_op(s, 0, &op), kZorvelStatusOk);
+  ASSERT_EQ(t->get_op_code(op, &code), kZorvelStatusOk);
+  api.FailEntry(11, 5);
+  EXPECT_EQ(t->get_num_op_inputs(op, &n), 5);  // failed calls are traced too
+  EXPECT_THAT(api.TakeCallTrace(), ElementsAre(3, 4, 9, 11));
+  ASSERT_EQ(t->get_op_code(op, &code), kZorvelStatusOk);
+  EXPECT_THAT(api.TakeCallTrace(), ElementsAre(9));
+}
+
 TEST(HostApiInstancesTest, FaultsStayWithTheirInstance) {
   HostApi first, second;
   HostModel model_a, model_b;
