@@ -259,6 +259,27 @@ TEST_F(HostApiTest, ProducersAndWeights) {
   EXPECT_EQ(size, 0u);
 }
 
+// Some hosts list constants and op results among a subgraph's inputs; entries 25, 26 and 28 tell
+// them apart from true inputs.
+TEST_F(HostApiTest, InputsThatAreConstantsOrProduced) {
+  sg.MarkInput(w);
+  sg.MarkInput(y);
+  uint64_t n = 0;
+  ASSERT_EQ(t->get_num_subgraph_inputs(Subgraph(), &n), kZorvelStatusOk);
+  ASSERT_EQ(n, 4u);
+  bool produced = false;
+  ASSERT_EQ(t->get_tensor_defining_op(Input(3), &produced, nullptr), kZorvelStatusOk);
+  EXPECT_TRUE(produced);
+  ASSERT_EQ(t->get_tensor_defining_op(Input(2), &produced, nullptr), kZorvelStatusOk);
+  EXPECT_FALSE(produced);
+  ZorvelWeights weights = nullptr;
+  ASSERT_EQ(t->get_tensor_weights(Input(2), &weights), kZorvelStatusOk);
+  const void* data = nullptr;
+  size_t size = 0;
+  ASSERT_EQ(t->get_weights_bytes(weights, &data, &size), kZorvelStatusOk);
+  EXPECT_EQ(size, 8u);
+}
+
 TEST_F(HostApiTest, ConstantWithoutBufferIdReportsNegativeId) {
   TensorId c =
       sg.AddConstantWithoutBufferId("c", TensorType::Ranked(kF32, {1}), std::vector<uint8_t>(4, 1));

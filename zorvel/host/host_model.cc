@@ -156,7 +156,6 @@ TensorId HostSubgraph::AddInput(std::string name, TensorType type, Quantization 
 
 void HostSubgraph::MarkInput(TensorId id) {
   HostTensor& t = Checked(id, "MarkInput");
-  if (t.producer != nullptr) Fail(absl::StrCat("input '", t.name, "' is produced by an op"));
   if (std::find(inputs_.begin(), inputs_.end(), &t) != inputs_.end()) {
     Fail(absl::StrCat("tensor '", t.name, "' is already an input"));
   }
@@ -204,9 +203,6 @@ HostOp& HostSubgraph::AddOp(ZorvelOpCode op_code, const std::vector<TensorId>& i
     HostTensor& t = Checked(id, "AddOp output");
     if (t.producer != nullptr) Fail(absl::StrCat("tensor '", t.name, "' already has a producer"));
     if (t.weights.buffer != nullptr) Fail(absl::StrCat("op output '", t.name, "' is a constant"));
-    if (std::find(inputs_.begin(), inputs_.end(), &t) != inputs_.end()) {
-      Fail(absl::StrCat("op output '", t.name, "' is a subgraph input"));
-    }
     if (std::find(out.begin(), out.end(), &t) != out.end()) {
       Fail(absl::StrCat("tensor '", t.name, "' appears twice among the op's outputs"));
     }

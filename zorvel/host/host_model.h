@@ -189,7 +189,8 @@ class HostSubgraph : public HandleTag {
   TensorId AddTensor(std::string name, TensorType type, Quantization quantization = {});
   // A tensor appended to the subgraph's inputs.
   TensorId AddInput(std::string name, TensorType type, Quantization quantization = {});
-  // Marks an existing tensor as a subgraph input / output (in call order).
+  // Marks an existing tensor as a subgraph input / output (in call order). Any tensor may be
+  // marked as an input, even a constant or an op's output: some hosts list such inputs.
   void MarkInput(TensorId tensor);
   void AddOutput(TensorId tensor);
 
@@ -213,7 +214,7 @@ class HostSubgraph : public HandleTag {
                                       Quantization quantization = {});
 
   // Appends an op in execution order. Outputs must be tensors no op produces yet and that are not
-  // constants or subgraph inputs.
+  // constants; an op may not read its own outputs.
   HostOp& AddOp(ZorvelOpCode op_code, const std::vector<TensorId>& inputs,
                 const std::vector<TensorId>& outputs);
   // Appends an op with one new output tensor and returns that tensor.

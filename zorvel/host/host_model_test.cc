@@ -86,9 +86,9 @@ TEST(HostModelTest, BuilderRejectsMisuse) {
   EXPECT_THROW(TensorType::Ranked(kF32, {-2}), std::invalid_argument);
   EXPECT_THROW(sg.AddOp(kZorvelOpCodeAbs, {x}, {y}), std::invalid_argument);  // y has a producer
   EXPECT_THROW(sg.AddOp(kZorvelOpCodeAbs, {x}, {c}), std::invalid_argument);  // constant output
-  EXPECT_THROW(sg.AddOp(kZorvelOpCodeAbs, {x}, {x}), std::invalid_argument);  // input output
+  EXPECT_THROW(sg.AddOp(kZorvelOpCodeAbs, {x}, {x}), std::invalid_argument);  // reads its output
   EXPECT_THROW(sg.AddOp(kZorvelOpCodeAbs, {99}, {}), std::invalid_argument);
-  EXPECT_THROW(sg.MarkInput(y), std::invalid_argument);
+  EXPECT_THROW(sg.MarkInput(x), std::invalid_argument);  // already an input
   EXPECT_THROW(Quantization::PerChannel(0, {1.0f}, {}), std::invalid_argument);
   EXPECT_THROW(
       sg.AddTensor("q", TensorType::Ranked(kF32, {4}), Quantization::PerChannel(1, {1.0f}, {0})),
