@@ -56,20 +56,10 @@ const char* ZorvelGetLogSeverityName(ZorvelLogSeverity severity) {
 }
 
 const char* ZorvelGetLoggerSeverityName(ZorvelLogSeverity severity) {
-  switch (severity) {
-    case kZorvelLogSeverityVerbose:
-      return "VERBOSE";
-    case kZorvelLogSeverityInfo:
-      return "INFO";
-    case kZorvelLogSeverityWarning:
-      return "WARNING";
-    case kZorvelLogSeverityError:
-      return "ERROR";
-    case kZorvelLogSeveritySilent:
-      return "SILENT";
-    default:
-      return "<Unknown severity>";
+  if (severity < kZorvelLogSeverityVerbose || severity > kZorvelLogSeveritySilent) {
+    return "<Unknown severity>";
   }
+  return ZorvelGetLogSeverityName(severity);
 }
 
 void ZorvelStandardLoggerT::Log(ZorvelLogSeverity severity, const char* format, va_list args) {

@@ -24,6 +24,22 @@ std::vector<Item> ReadList(const Owner& owner, CountEntry HostApiTable::*count_e
   return list;
 }
 
+// Guarded count read (entries 1, 3, 5, 7, 11, 13): 0 without the entry.
+template <typename Entry, typename Handle>
+uint64_t ReadCount(const HostApiTable* api, Entry HostApiTable::*entry, Handle handle) {
+  uint64_t count = 0;
+  internal::GuardedHostCall(api, entry, __FILE__, __LINE__, handle, &count);
+  return count;
+}
+
+// Guarded at-index read (entries 4, 6, 8, 12, 14): a null handle without the entry.
+template <typename Item, typename Entry, typename Handle>
+Item ReadAt(const HostApiTable* api, Entry HostApiTable::*entry, Handle handle, uint64_t index) {
+  decltype(Item().Get()) item = nullptr;
+  internal::GuardedHostCall(api, entry, __FILE__, __LINE__, handle, index, &item);
+  return Item(api, item);
+}
+
 constexpr ZorvelStatus kCompositeMissing = kZorvelStatusErrorNotFound;
 
 }  // namespace
@@ -115,15 +131,11 @@ ZorvelOpCode Op::Code() const {
 }
 
 uint64_t Op::NumInputs() const {
-  uint64_t count = 0;
-  ZORVEL_GUARDED_HOST_CALL(api_, get_num_op_inputs, handle_, &count);
-  return count;
+  return ReadCount(api_, &HostApiTable::get_num_op_inputs, handle_);
 }
 
 Tensor Op::InputAt(uint64_t index) const {
-  ZorvelTensor tensor = nullptr;
-  ZORVEL_GUARDED_HOST_CALL(api_, get_op_input, handle_, index, &tensor);
-  return Tensor(api_, tensor);
+  return ReadAt<Tensor>(api_, &HostApiTable::get_op_input, handle_, index);
 }
 
 std::vector<Tensor> Op::Inputs() const {
@@ -132,15 +144,11 @@ std::vector<Tensor> Op::Inputs() const {
 }
 
 uint64_t Op::NumOutputs() const {
-  uint64_t count = 0;
-  ZORVEL_GUARDED_HOST_CALL(api_, get_num_op_outputs, handle_, &count);
-  return count;
+  return ReadCount(api_, &HostApiTable::get_num_op_outputs, handle_);
 }
 
 Tensor Op::OutputAt(uint64_t index) const {
-  ZorvelTensor tensor = nullptr;
-  ZORVEL_GUARDED_HOST_CALL(api_, get_op_output, handle_, index, &tensor);
-  return Tensor(api_, tensor);
+  return ReadAt<Tensor>(api_, &HostApiTable::get_op_output, handle_, index);
 }
 
 std::vector<Tensor> Op::Outputs() const {
@@ -183,15 +191,11 @@ Expected<int32_t> Op::CompositeVersion() const {
 }
 
 uint64_t Subgraph::NumInputs() const {
-  uint64_t count = 0;
-  ZORVEL_GUARDED_HOST_CALL(api_, get_num_subgraph_inputs, handle_, &count);
-  return count;
+  return ReadCount(api_, &HostApiTable::get_num_subgraph_inputs, handle_);
 }
 
 Tensor Subgraph::InputAt(uint64_t index) const {
-  ZorvelTensor tensor = nullptr;
-  ZORVEL_GUARDED_HOST_CALL(api_, get_subgraph_input, handle_, index, &tensor);
-  return Tensor(api_, tensor);
+  return ReadAt<Tensor>(api_, &HostApiTable::get_subgraph_input, handle_, index);
 }
 
 std::vector<Tensor> Subgraph::Inputs() const {
@@ -200,15 +204,11 @@ std::vector<Tensor> Subgraph::Inputs() const {
 }
 
 uint64_t Subgraph::NumOutputs() const {
-  uint64_t count = 0;
-  ZORVEL_GUARDED_HOST_CALL(api_, get_num_subgraph_outputs, handle_, &count);
-  return count;
+  return ReadCount(api_, &HostApiTable::get_num_subgraph_outputs, handle_);
 }
 
 Tensor Subgraph::OutputAt(uint64_t index) const {
-  ZorvelTensor tensor = nullptr;
-  ZORVEL_GUARDED_HOST_CALL(api_, get_subgraph_output, handle_, index, &tensor);
-  return Tensor(api_, tensor);
+  return ReadAt<Tensor>(api_, &HostApiTable::get_subgraph_output, handle_, index);
 }
 
 std::vector<Tensor> Subgraph::Outputs() const {
@@ -217,15 +217,11 @@ std::vector<Tensor> Subgraph::Outputs() const {
 }
 
 uint64_t Subgraph::NumOps() const {
-  uint64_t count = 0;
-  ZORVEL_GUARDED_HOST_CALL(api_, get_num_subgraph_ops, handle_, &count);
-  return count;
+  return ReadCount(api_, &HostApiTable::get_num_subgraph_ops, handle_);
 }
 
 Op Subgraph::OpAt(uint64_t index) const {
-  ZorvelOp op = nullptr;
-  ZORVEL_GUARDED_HOST_CALL(api_, get_subgraph_op, handle_, index, &op);
-  return Op(api_, op);
+  return ReadAt<Op>(api_, &HostApiTable::get_subgraph_op, handle_, index);
 }
 
 std::vector<Op> Subgraph::Ops() const {
@@ -234,9 +230,7 @@ std::vector<Op> Subgraph::Ops() const {
 }
 
 uint64_t Model::NumSubgraphs() const {
-  uint64_t count = 0;
-  ZORVEL_GUARDED_HOST_CALL(api_, get_num_model_subgraphs, handle_, &count);
-  return count;
+  return ReadCount(api_, &HostApiTable::get_num_model_subgraphs, handle_);
 }
 
 Expected<Subgraph> Model::SubgraphAt(uint64_t index) const {
