@@ -1,0 +1,174 @@
+// The vendor-options step of plug-in creation, over the stand-in host.
+#include "zorvel/vendors/intel_openvino/compiler/intel_openvino_options_reader.h"
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "gmock/gmock.h"
+#include "gtest/gtest.h"
+#include "logging/zorvel_logging.h"
+#include "zorvel/cc/zorvel_options_base.h"
+#include "zorvel/host/host_api.h"
+#include "zorvel/host/host_model.h"
+
+namespace zorvel::openvino {
+namespace {
+
+using ::testing::Pair;
+using ::zorvel::host::HostApi;
+using ::zorvel::host::HostOptions;
+using ::zorvel::intel_openvino::IntelOpenVinoOptions;
+using Read = Expected<std::shared_ptr<const IntelOpenVinoOptions>>;
+
+constexpr int kGetOpaqueOptions = 34;
+constexpr int kFindOpaqueOptionsData = 35;
+constexpr int kAppendOpaqueOptions = 36;
+
+class OptionsReaderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    StatusIsFailure(kZorvelStatusOk);
+    ZorvelSetMinLoggerSeverity(ZorvelGetDefaultLogger(), kZorvelLogSeverityInfo);
+  }
+  void TearDown() override { StatusIsFailure(kZorvelStatusOk); }
+
+  // Reads the options and checks what every read must do: write nothing to the log.
+  Read ReadOptions(const HostApiTable* table, ZorvelOptions handle) {
+    ::testing::internal::CaptureStderr();
+    Read read = ReadIntelOpenVinoOptions(table, handle);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    return read;
+  }
+  Read ReadOptions() { return ReadOptions(api_.table(), api_.Handle(options_)); }
+
+  // The one error every failure yields, with no reason left pending for a later error.
+  static void ExpectAbsent(const Read& read) {
+    ASSERT_FALSE(read);
+    EXPECT_EQ(read.Status(), kZorvelStatusErrorInvalidArgument);
+    EXPECT_EQ(read.GetError().Message(), "Null Intel OpenVINO options");
+    EXPECT_EQ(MakeError(kZorvelStatusErrorInvalidArgument, "later").Message(), "later");
+  }
+
+  HostApi api_;
+  HostOptions options_;
+};
+
+TEST_F(OptionsReaderTest, GoodPayloadBecomesTheOptions) {
+  options_.SetOpaque("other_vendor", "performance_mode = 9\n");
+  options_.SetOpaque("intel_openvino",
+                     "performance_mode = 2\n"
+                     "enable_weight_sharing = false\n"
+                     "configs_map.NPU_TURBO = YES\n"
+                     "graph.-1.graph_backend = 1\n");
+  const Read read = ReadOptions();
+  ASSERT_TRUE(read);
+  ASSERT_NE(*read, nullptr);
+  const IntelOpenVinoOptions& options = **read;
+  EXPECT_EQ(options.GetPerformanceMode(), 2);
+  EXPECT_FALSE(options.GetEnableWeightSharing());
+  EXPECT_THAT(options.GetConfigsMapEntry(0), Pair("NPU_TURBO", "YES"));
+  EXPECT_EQ(*options.GetGraphBackend(3), 1);
+  EXPECT_EQ(api_.CallCount(kGetOpaqueOptions), 1u);
+  EXPECT_EQ(api_.CallCount(kFindOpaqueOptionsData), 1u);
+  // Reading takes nothing away from the host.
+  EXPECT_EQ(options_.opaque().size(), 2u);
+  EXPECT_STREQ(static_cast<const char*>(options_.opaque().Find("intel_openvino")),
+               "performance_mode = 2\n"
+               "enable_weight_sharing = false\n"
+               "configs_map.NPU_TURBO = YES\n"
+               "graph.-1.graph_backend = 1\n");
+}
+
+TEST_F(OptionsReaderTest, EmptyPayloadGivesDefaults) {
+  options_.SetOpaque("intel_openvino", "");
+  const Read read = ReadOptions();
+  ASSERT_TRUE(read);
+  EXPECT_EQ((*read)->GetPerformanceMode(), 0);
+  EXPECT_TRUE((*read)->GetEnableWeightSharing());
+  EXPECT_EQ((*read)->GetGraphBackend(0).Status(), kZorvelStatusErrorMissingHostEntry);
+}
+
+TEST_F(OptionsReaderTest, MissingTableHandleOrEntryIsAbsentOptions) {
+  options_.SetOpaque("intel_openvino", "performance_mode = 1\n");
+  ExpectAbsent(ReadOptions(nullptr, api_.Handle(options_)));
+  ExpectAbsent(ReadOptions(api_.table(), nullptr));
+  for (const int entry : {kGetOpaqueOptions, kFindOpaqueOptionsData}) {
+    SCOPED_TRACE(entry);
+    api_.RemoveEntry(entry);
+    ExpectAbsent(ReadOptions());
+    api_.RestoreEntry(entry);
+  }
+  // Entry 36 is only kept, never called.
+  api_.RemoveEntry(kAppendOpaqueOptions);
+  EXPECT_TRUE(ReadOptions());
+}
+
+TEST_F(OptionsReaderTest, FailingHostStatusesAreAbsentOptions) {
+  options_.SetOpaque("intel_openvino", "performance_mode = 1\n");
+  for (const int entry : {kGetOpaqueOptions, kFindOpaqueOptionsData}) {
+    for (const ZorvelStatus status :
+         {ZorvelStatus{kZorvelStatusErrorInvalidArgument}, ZorvelStatus{77}}) {
+      SCOPED_TRACE(testing::Message() << "entry " << entry << " status " << status);
+      api_.FailEntry(entry, status);
+      ExpectAbsent(ReadOptions());
+      api_.ClearFailures();
+    }
+  }
+  EXPECT_TRUE(ReadOptions());
+}
+
+TEST_F(OptionsReaderTest, NoIntelOpenVinoEntryIsAbsentOptions) {
+  ExpectAbsent(ReadOptions());
+  options_.SetOpaque("intel_openvino_v2", "performance_mode = 1\n");
+  options_.SetOpaque("INTEL_OPENVINO", "performance_mode = 1\n");
+  ExpectAbsent(ReadOptions());
+  EXPECT_EQ(api_.CallCount(kFindOpaqueOptionsData), 2u);
+}
+
+TEST_F(OptionsReaderTest, MalformedPayloadIsAbsentOptions) {
+  for (const char* payload :
+       {"performance_mode = 1\nenable_weight_sharing = False\n", "performance_mode = 4x\n",
+        "graph.3 = 1\n", "graph.x.graph_backend = 1\n", "graph.-1.configs_map.K = V\n"}) {
+    SCOPED_TRACE(payload);
+    options_.SetOpaque("intel_openvino", payload);
+    ExpectAbsent(ReadOptions());
+    // Also with ERROR reports suppressed, when the raw reason would travel alone.
+    ZorvelSetMinLoggerSeverity(ZorvelGetDefaultLogger(), kZorvelLogSeveritySilent);
+    ExpectAbsent(ReadOptions());
+    ZorvelSetMinLoggerSeverity(ZorvelGetDefaultLogger(), kZorvelLogSeverityInfo);
+  }
+}
+
+TEST_F(OptionsReaderTest, OptionsWrittenBackReadTheSame) {
+  options_.SetOpaque("intel_openvino",
+                     "configs_map.B = 2\nperformance_mode = 5\ngraph.1.configs_map.K = a b\n");
+  const Read first = ReadOptions();
+  ASSERT_TRUE(first);
+
+  HostOptions copy;
+  const HostOptionsWrapper target(api_.table(), api_.Handle(copy));
+  ASSERT_TRUE(target.AppendOpaqueOptions(**first));
+  EXPECT_STREQ(static_cast<const char*>(copy.opaque().Find("intel_openvino")),
+               "performance_mode = 5\nconfigs_map.B = \"2\"\ngraph.1.configs_map.K = \"a b\"\n");
+  const Read second = ReadOptions(api_.table(), api_.Handle(copy));
+  ASSERT_TRUE(second);
+  EXPECT_EQ((*second)->data(), (*first)->data());
+
+  // A host that refuses the entry leaves nothing behind; the payload is freed on our side.
+  HostOptions refused;
+  api_.FailEntry(kAppendOpaqueOptions, 9);
+  const Expected<void> failed =
+      HostOptionsWrapper(api_.table(), api_.Handle(refused)).AppendOpaqueOptions(**first);
+  ASSERT_FALSE(failed);
+  EXPECT_EQ(failed.Status(), 9);
+  EXPECT_EQ(refused.opaque().size(), 0u);
+  api_.ClearFailures();
+  api_.RemoveEntry(kAppendOpaqueOptions);
+  EXPECT_EQ(
+      HostOptionsWrapper(api_.table(), api_.Handle(refused)).AppendOpaqueOptions(**first).Status(),
+      kZorvelStatusErrorMissingHostEntry);
+}
+
+}  // namespace
+}  // namespace zorvel::openvino
