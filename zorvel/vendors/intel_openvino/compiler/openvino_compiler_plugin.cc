@@ -5,6 +5,7 @@
 
 #include "logging/zorvel_logging.h"
 #include "zorvel/compiler/cc/zorvel_model.h"
+#include "zorvel/vendors/intel_openvino/compiler/intel_openvino_options_reader.h"
 #include "zorvel/vendors/intel_openvino/compiler/openvino_soc_config.h"
 #include "zorvel/vendors/intel_openvino/compiler/openvino_version_info.h"
 
@@ -52,7 +53,8 @@ ZorvelStatus CreatePlugin(const HostApiTable* host_api, ZorvelCompilerPlugin* pl
   };
   if (created == nullptr) return kZorvelStatusErrorInvalidArgument;
   if (options != nullptr) {
-    created->options = HostOptionsView{host_api, options};
+    created->options = HostOptionsWrapper(host_api, options);
+    created->intel_openvino_options = ReadIntelOpenVinoOptions(host_api, options);
   }
   *plugin = created;
   return kZorvelStatusOk;

@@ -7,19 +7,11 @@
 
 #include "zorvel/c/zorvel_host_api.h"
 #include "zorvel/c/zorvel_plugin_api.h"
+#include "zorvel/cc/options/zorvel_intel_openvino_options.h"
 #include "zorvel/cc/zorvel_expected.h"
-
-namespace zorvel::intel_openvino {
-class IntelOpenVinoOptions;
-}  // namespace zorvel::intel_openvino
+#include "zorvel/cc/zorvel_options_base.h"
 
 namespace zorvel::openvino {
-
-// Non-owning view of the host's options object.
-struct HostOptionsView {
-  const HostApiTable* host_api;
-  ZorvelOptions options;
-};
 
 // The constant table handed to the host by the query function.
 const PluginApiTable& GetPluginApiTable();
@@ -29,7 +21,7 @@ const PluginApiTable& GetPluginApiTable();
 // The plug-in object. Immutable after creation; the host owns the table and every handle.
 struct ZorvelCompilerPluginT {
   const HostApiTable* host_api;
-  zorvel::Expected<zorvel::openvino::HostOptionsView> options;
+  zorvel::Expected<zorvel::HostOptionsWrapper> options;
   zorvel::Expected<std::shared_ptr<const zorvel::intel_openvino::IntelOpenVinoOptions>>
       intel_openvino_options;
 };
