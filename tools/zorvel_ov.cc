@@ -4,7 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "tools/builtin_models.h"
 #include "tools/plugin_loader.h"
+#include "tools/stderr_capture.h"
+#include "zorvel/host/host_api.h"
+#include "zorvel/host/host_partition.h"
 
 namespace zorvel::tools {
 namespace {
@@ -13,9 +17,84 @@ constexpr const char kUsage[] =
     "usage: zorvel-ov [--plugin PATH] COMMAND\n"
     "\n"
     "commands:\n"
-    "  info    load the plug-in and print what its table reports\n"
+    "  info                   load the plug-in and print what its table reports\n"
+    "  partition [--soc NAME] ask the plug-in which ops of a small built-in model it takes\n"
     "\n"
     "--plugin PATH   the plug-in library (default: the one built beside this tool)\n";
+
+// The lines the plug-in logs while it partitions, in order, split out per op it leaves to the
+// host: the reasons it gives end with the "op type N is not supported" line.
+std::vector<std::string> ReasonsPerRefusedOp(const std::string& log) {
+  std::vector<std::string> reasons;
+  std::string pending;
+  size_t start = 0;
+  while (start < log.size()) {
+    size_t end = log.find('\n', start);
+    if (end == std::string::npos) end = log.size();
+    std::string line = log.substr(start, end - start);
+    start = end + 1;
+    // Drop the "SEVERITY: [file:line] " prefix.
+    const size_t bracket = line.find("] ");
+    if (bracket != std::string::npos) line = line.substr(bracket + 2);
+    if (!pending.empty()) pending += "; ";
+    pending += line;
+    if (line.find(" is not supported") != std::string::npos && line.rfind("op type ", 0) == 0) {
+      reasons.push_back(pending);
+      pending.clear();
+    }
+  }
+  return reasons;
+}
+
+int Partition(const PluginLibrary& plugin, const char* soc_model) {
+  const PluginApiTable& table = plugin.table();
+  host::HostApi api;
+  std::unique_ptr<host::HostModel> model = BuildSmallPartitionModel();
+  ZorvelCompilerPlugin handle = nullptr;
+  if (table.create_plugin(api.table(), &handle, nullptr, nullptr) != kZorvelStatusOk) {
+    std::fprintf(stderr, "zorvel-ov: the plug-in could not be created\n");
+    return 1;
+  }
+  host::ModelSelection selection(*model);
+  int exit_code = 0;
+  for (size_t s = 0; s < model->num_subgraphs(); ++s) {
+    StderrCapture capture;
+    const ZorvelStatus status = table.partition(handle, soc_model, api.Handle(model->subgraph(s)),
+                                                api.Handle(selection[s]));
+    const std::string log = capture.Finish();
+    std::fputs(log.c_str(), stderr);
+    std::printf("subgraph %zu: partition status %d\n", s, status);
+    if (status != kZorvelStatusOk) exit_code = 1;
+    const std::vector<std::string> reasons = ReasonsPerRefusedOp(log);
+    size_t next_reason = 0;
+    const host::HostSubgraph& sg = model->subgraph(s);
+    for (host::OpId op = 0; op < sg.num_ops(); ++op) {
+      const host::HostOp& host_op = sg.op(op);
+      const std::string first_output =
+          host_op.outputs.empty() ? std::string("-") : host_op.outputs[0]->name;
+      const int32_t partition = selection[s].PartitionOf(op);
+      if (partition >= 0) {
+        std::printf("  op %-3u code %-4d %-16s selected, partition %d\n", op, host_op.op_code,
+                    first_output.c_str(), partition);
+      } else {
+        const char* why =
+            next_reason < reasons.size() ? reasons[next_reason++].c_str() : "not selected";
+        std::printf("  op %-3u code %-4d %-16s left to the host: %s\n", op, host_op.op_code,
+                    first_output.c_str(), why);
+      }
+    }
+  }
+  const host::PartitionedModel partitioned = host::FormPartitions(selection);
+  std::printf("partitions: %zu\n", partitioned.partitions.size());
+  for (size_t i = 0; i < partitioned.partitions.size(); ++i) {
+    const host::Partition& p = partitioned.partitions[i];
+    std::printf("  Partition_%zu: subgraph %zu, %zu ops, %zu inputs, %zu outputs\n", i,
+                p.source_subgraph, p.source_ops.size(), p.source_inputs.size(),
+                p.source_outputs.size());
+  }
+  table.destroy_plugin(handle);
+  return exit_code;
+}
 
 int Info(const PluginLibrary& plugin) {
   const PluginApiTable& table = plugin.table();
@@ -62,14 +141,21 @@ int Info(const PluginLibrary& plugin) {
 
 int Main(int argc, char** argv) {
   std::string plugin_path = DefaultPluginPath();
+  std::string soc_model;
+  bool has_soc_model = false;
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) {
+    const bool takes_value =
+        std::strcmp(argv[i], "--plugin") == 0 || std::strcmp(argv[i], "--soc") == 0;
+    if (takes_value && i + 1 >= argc) {
+      std::fprintf(stderr, "zorvel-ov: %s needs a value\n%s", argv[i], kUsage);
+      return 2;
+    }
     if (std::strcmp(argv[i], "--plugin") == 0) {
-      if (i + 1 >= argc) {
-        std::fprintf(stderr, "zorvel-ov: --plugin needs a path\n%s", kUsage);
-        return 2;
-      }
       plugin_path = argv[++i];
+    } else if (std::strcmp(argv[i], "--soc") == 0) {
+      soc_model = argv[++i];
+      has_soc_model = true;
     } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       std::printf("%s", kUsage);
       return 0;
@@ -82,7 +168,7 @@ int Main(int argc, char** argv) {
     return 2;
   }
   const std::string& command = args[0];
-  if (command != "info") {
+  if (command != "info" && command != "partition") {
     std::fprintf(stderr, "zorvel-ov: unknown command '%s'\n%s", command.c_str(), kUsage);
     return 2;
   }
@@ -92,6 +178,7 @@ int Main(int argc, char** argv) {
     std::fprintf(stderr, "zorvel-ov: %s\n", error.c_str());
     return 1;
   }
+  if (command == "partition") return Partition(plugin, has_soc_model ? soc_model.c_str() : nullptr);
   return Info(plugin);
 }
 
