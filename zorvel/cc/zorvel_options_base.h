@@ -10,6 +10,7 @@
 #include "zorvel/c/zorvel_common.h"
 #include "zorvel/c/zorvel_host_api.h"
 #include "zorvel/c/zorvel_model_types.h"
+#include "zorvel/cc/internal/zorvel_detail.h"
 #include "zorvel/cc/zorvel_expected.h"
 
 namespace zorvel {
@@ -28,41 +29,24 @@ class ConcreteOptionsBase {
                                  PayloadRelease* release) const = 0;
 };
 
-// Non-owning view of a host options object, with the host entries that reach its vendor entries
-// (34, 35 and 36) copied at construction; the compiler only ever reads. A null table, handle or
-// entry shows up as an error when the entry is needed.
+// Non-owning view of a host options object, read and written through host entries 34, 35 and 36
+// (the compiler only ever reads). A null table or entry is status 6, a failing host status passes
+// through; both come with the standard error context.
 class HostOptionsWrapper {
  public:
   HostOptionsWrapper(const HostApiTable* host_api, ZorvelOptions options)
-      : options_(options),
-        get_opaque_options_(host_api == nullptr ? nullptr : host_api->get_opaque_options),
-        find_opaque_options_data_(host_api == nullptr ? nullptr
-                                                      : host_api->find_opaque_options_data),
-        append_opaque_options_(host_api == nullptr ? nullptr : host_api->append_opaque_options) {}
+      : host_api_(host_api), options_(options) {}
 
   ZorvelOptions options() const { return options_; }
 
-  // The payload of the vendor entry named `identifier` (entry 34, then 35). Fails with 6 for a
-  // missing entry, 1 for a null handle or a null payload, and the host's status otherwise.
+  // The payload of the vendor entry named `identifier` (entry 34, then 35). A null handle or
+  // payload is status 1.
   Expected<void*> FindOpaqueOptionsData(const char* identifier) const {
-    if (options_ == nullptr) return ZORVEL_ERROR(kZorvelStatusErrorInvalidArgument, "Null options");
-    if (get_opaque_options_ == nullptr) {
-      return ZORVEL_ERROR(kZorvelStatusErrorMissingHostEntry,
-                          "Missing host API entry get_opaque_options");
-    }
-    if (find_opaque_options_data_ == nullptr) {
-      return ZORVEL_ERROR(kZorvelStatusErrorMissingHostEntry,
-                          "Missing host API entry find_opaque_options_data");
-    }
-    ZorvelOpaqueOptions opaque = nullptr;
-    const ZorvelStatus opaque_status = get_opaque_options_(options_, &opaque);
-    if (opaque_status != kZorvelStatusOk) return ZORVEL_ERROR(opaque_status, "");
-    if (opaque == nullptr) {
-      return ZORVEL_ERROR(kZorvelStatusErrorInvalidArgument, "Null opaque options");
-    }
+    ZORVEL_ASSIGN_OR_RETURN(const ZorvelOpaqueOptions opaque, GetOpaqueOptions());
     void* payload = nullptr;
-    const ZorvelStatus find_status = find_opaque_options_data_(opaque, identifier, &payload);
-    if (find_status != kZorvelStatusOk) return ZORVEL_ERROR(find_status, "");
+    ZORVEL_RETURN_IF_ERROR(ZORVEL_HOST_CALL(kZorvelStatusErrorMissingHostEntry, host_api_,
+                                            find_opaque_options_data, opaque, identifier,
+                                            &payload));
     if (payload == nullptr) {
       return ZORVEL_ERROR(kZorvelStatusErrorInvalidArgument,
                           absl::StrCat("Null payload for vendor options ", identifier));
@@ -71,41 +55,35 @@ class HostOptionsWrapper {
   }
 
   // Writes `vendor_options` into the host's options object (entry 34, then 36), which takes over
-  // the payload. On failure the payload is freed here.
+  // the payload. When the host refuses it, the payload is freed here.
   Expected<void> AppendOpaqueOptions(const ConcreteOptionsBase& vendor_options) const {
-    if (options_ == nullptr) return ZORVEL_ERROR(kZorvelStatusErrorInvalidArgument, "Null options");
-    if (get_opaque_options_ == nullptr) {
-      return ZORVEL_ERROR(kZorvelStatusErrorMissingHostEntry,
-                          "Missing host API entry get_opaque_options");
-    }
-    if (append_opaque_options_ == nullptr) {
-      return ZORVEL_ERROR(kZorvelStatusErrorMissingHostEntry,
-                          "Missing host API entry append_opaque_options");
-    }
-    ZorvelOpaqueOptions opaque = nullptr;
-    const ZorvelStatus opaque_status = get_opaque_options_(options_, &opaque);
-    if (opaque_status != kZorvelStatusOk) return ZORVEL_ERROR(opaque_status, "");
-    if (opaque == nullptr) {
-      return ZORVEL_ERROR(kZorvelStatusErrorInvalidArgument, "Null opaque options");
-    }
+    ZORVEL_ASSIGN_OR_RETURN(const ZorvelOpaqueOptions opaque, GetOpaqueOptions());
     const char* identifier = nullptr;
     void* payload = nullptr;
     ConcreteOptionsBase::PayloadRelease release = nullptr;
-    const ZorvelStatus serialize_status = vendor_options.Serialize(&identifier, &payload, &release);
-    if (serialize_status != kZorvelStatusOk) return ZORVEL_ERROR(serialize_status, "");
-    const ZorvelStatus append_status = append_opaque_options_(opaque, identifier, payload, release);
-    if (append_status != kZorvelStatusOk) {
-      release(payload);
-      return ZORVEL_ERROR(append_status, "");
-    }
-    return {};
+    const ZorvelStatus serialized = vendor_options.Serialize(&identifier, &payload, &release);
+    if (serialized != kZorvelStatusOk) return ZORVEL_ERROR(serialized, "");
+    Expected<void> appended =
+        ZORVEL_HOST_CALL(kZorvelStatusErrorMissingHostEntry, host_api_, append_opaque_options,
+                         opaque, identifier, payload, release);
+    if (!appended) release(payload);
+    return appended;
   }
 
  private:
+  Expected<ZorvelOpaqueOptions> GetOpaqueOptions() const {
+    if (options_ == nullptr) return ZORVEL_ERROR(kZorvelStatusErrorInvalidArgument, "Null options");
+    ZorvelOpaqueOptions opaque = nullptr;
+    ZORVEL_RETURN_IF_ERROR(ZORVEL_HOST_CALL(kZorvelStatusErrorMissingHostEntry, host_api_,
+                                            get_opaque_options, options_, &opaque));
+    if (opaque == nullptr) {
+      return ZORVEL_ERROR(kZorvelStatusErrorInvalidArgument, "Null opaque options");
+    }
+    return opaque;
+  }
+
+  const HostApiTable* host_api_;
   ZorvelOptions options_;
-  decltype(HostApiTable::get_opaque_options) get_opaque_options_;
-  decltype(HostApiTable::find_opaque_options_data) find_opaque_options_data_;
-  decltype(HostApiTable::append_opaque_options) append_opaque_options_;
 };
 
 }  // namespace zorvel

@@ -1,7 +1,6 @@
 #include "zorvel/c/options/zorvel_intel_openvino_options.h"
 
 #include <cstring>
-#include <exception>
 #include <limits>
 #include <memory>
 #include <new>
@@ -19,7 +18,12 @@ namespace zorvel::intel_openvino {
 void ConfigsMap::Set(absl::string_view key, absl::string_view value) {
   const auto [it, inserted] = positions_.try_emplace(std::string(key), entries_.size());
   if (inserted) {
-    entries_.emplace_back(std::string(key), std::string(value));
+    try {
+      entries_.emplace_back(std::string(key), std::string(value));
+    } catch (...) {
+      positions_.erase(it);  // keep the index in step with the entries
+      throw;
+    }
   } else {
     entries_[it->second].second.assign(value.data(), value.size());
   }
@@ -32,7 +36,6 @@ namespace {
 using zorvel::Error;
 using zorvel::Expected;
 using zorvel::intel_openvino::ConfigsMap;
-using zorvel::intel_openvino::GraphOptionsData;
 
 // The status for a graph without a backend of its own and no default one.
 constexpr ZorvelStatus kZorvelStatusNoGraphBackend = kZorvelStatusErrorMissingHostEntry;
@@ -136,40 +139,31 @@ Expected<void> HandleOption(ZvlIntelOpenVinoOptions& options, absl::string_view 
   return {};
 }
 
-// Appends one line, leaving the encoder's message pending on failure.
-ZorvelStatus Encoded(const Expected<void>& result) {
-  return result ? kZorvelStatusOk : zorvel::ErrorToStatus(result.GetError());
-}
-
-ZorvelStatus BuildPayload(const ZvlIntelOpenVinoOptions& options, std::string& text) {
-  ZorvelStatus status = kZorvelStatusOk;
+Expected<void> BuildPayload(const ZvlIntelOpenVinoOptions& options, std::string& text) {
   if (options.performance_mode.has_value()) {
-    status = Encoded(zorvel::AppendIntOption(text, kPerformanceModeKey, *options.performance_mode));
-    if (status != kZorvelStatusOk) return status;
+    ZORVEL_RETURN_IF_ERROR(
+        zorvel::AppendIntOption(text, kPerformanceModeKey, *options.performance_mode));
   }
   if (options.enable_weight_sharing.has_value()) {
-    status = Encoded(
+    ZORVEL_RETURN_IF_ERROR(
         zorvel::AppendBoolOption(text, kEnableWeightSharingKey, *options.enable_weight_sharing));
-    if (status != kZorvelStatusOk) return status;
   }
   for (const auto& [key, value] : options.configs_map.entries()) {
-    status = Encoded(zorvel::AppendStringOption(text, absl::StrCat(kConfigsMapPrefix, key), value));
-    if (status != kZorvelStatusOk) return status;
+    ZORVEL_RETURN_IF_ERROR(
+        zorvel::AppendStringOption(text, absl::StrCat(kConfigsMapPrefix, key), value));
   }
   for (const auto& [graph, graph_options] : options.graphs) {
     const std::string prefix = absl::StrCat(kGraphPrefix, graph, ".");
     if (graph_options.graph_backend.has_value()) {
-      status = Encoded(zorvel::AppendIntOption(text, absl::StrCat(prefix, kGraphBackendKey),
-                                               *graph_options.graph_backend));
-      if (status != kZorvelStatusOk) return status;
+      ZORVEL_RETURN_IF_ERROR(zorvel::AppendIntOption(text, absl::StrCat(prefix, kGraphBackendKey),
+                                                     *graph_options.graph_backend));
     }
     for (const auto& [key, value] : graph_options.configs_map.entries()) {
-      status = Encoded(
+      ZORVEL_RETURN_IF_ERROR(
           zorvel::AppendStringOption(text, absl::StrCat(prefix, kConfigsMapPrefix, key), value));
-      if (status != kZorvelStatusOk) return status;
     }
   }
-  return kZorvelStatusOk;
+  return {};
 }
 
 void ReleasePayload(void* payload) { delete[] static_cast<char*>(payload); }
@@ -318,8 +312,8 @@ ZorvelStatus ZvlIntelOpenVinoOptionsSerialize(const ZvlIntelOpenVinoOptions* opt
   }
   try {
     std::string text;
-    const ZorvelStatus status = BuildPayload(*options, text);
-    if (status != kZorvelStatusOk) return status;
+    const Expected<void> built = BuildPayload(*options, text);
+    if (!built) return zorvel::ErrorToStatus(built.GetError());
     char* copy = new char[text.size() + 1];
     std::memcpy(copy, text.c_str(), text.size() + 1);
     *identifier = zorvel::intel_openvino::kIntelOpenVinoOptionsIdentifier;
