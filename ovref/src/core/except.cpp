@@ -11,8 +11,7 @@ AssertFailure::~AssertFailure() = default;
 NotImplemented::~NotImplemented() = default;
 
 std::string Exception::make_what(const char* file, int line, const char* check_string,
-                                 const std::string& context_info,
-                                 const std::string& explanation) {
+                                 const std::string& context_info, const std::string& explanation) {
   std::stringstream ss;
   if (check_string) {
     ss << "Check '" << check_string << "' failed at " << file << ":" << line;

@@ -31,8 +31,7 @@ class OPENVINO_API Exception : public std::runtime_error {
 class OPENVINO_API AssertFailure : public Exception {
  public:
   [[noreturn]] static void create(const char* file, int line, const char* check_string,
-                                  const std::string& context_info,
-                                  const std::string& explanation);
+                                  const std::string& context_info, const std::string& explanation);
   ~AssertFailure() override;
 
  protected:
@@ -66,7 +65,8 @@ std::string stringify(TS&&... args) {
 
 }  // namespace ov
 
-#define OPENVINO_THROW(...) ::ov::Exception::create(__FILE__, __LINE__, ::ov::stringify(__VA_ARGS__))
+#define OPENVINO_THROW(...) \
+  ::ov::Exception::create(__FILE__, __LINE__, ::ov::stringify(__VA_ARGS__))
 
 #define OPENVINO_ASSERT_HELPER(exc_class, ctx, check, ...)                                  \
   do {                                                                                      \

@@ -1,10 +1,11 @@
+#include "openvino/core/version.hpp"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
 
 #include "openvino/core/except.hpp"
-#include "openvino/core/version.hpp"
 
 namespace {
 
@@ -18,8 +19,8 @@ TEST(Version, NamesItselfAsTheBundledSubset) {
 
   std::ostringstream s;
   s << v;
-  EXPECT_EQ(s.str(), std::string(v.description) + "\n    Version : 2025.2.0\n    Build   : " +
-                         v.buildNumber + "\n");
+  EXPECT_EQ(s.str(), std::string(v.description) +
+                         "\n    Version : 2025.2.0\n    Build   : " + v.buildNumber + "\n");
 }
 
 TEST(Exception, WhatTextFollowsTheToolkitLayout) {

@@ -1,0 +1,7 @@
+#pragma once
+
+#include "openvino/core/dimension.hpp"
+
+namespace ov {
+using Rank = Dimension;
+}  // namespace ov

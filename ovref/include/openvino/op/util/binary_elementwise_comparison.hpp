@@ -1,0 +1,31 @@
+#pragma once
+
+#include "openvino/op/op.hpp"
+#include "openvino/op/util/attr_types.hpp"
+
+namespace ov {
+namespace op {
+namespace util {
+
+// Base of Equal, Less, ...: two inputs of one element type (boolean allowed); boolean output.
+class OPENVINO_API BinaryElementwiseComparison : public Op {
+ protected:
+  BinaryElementwiseComparison(const AutoBroadcastSpec& autob);
+  BinaryElementwiseComparison(const Output<Node>& arg0, const Output<Node>& arg1,
+                              const AutoBroadcastSpec& autob);
+
+ public:
+  OPENVINO_OP("BinaryElementwiseComparison", "util");
+
+  void validate_and_infer_types() override;
+  const AutoBroadcastSpec& get_autob() const override { return m_autob; }
+  void set_autob(const AutoBroadcastSpec& autob) { m_autob = autob; }
+  bool visit_attributes(AttributeVisitor& visitor) override;
+
+ private:
+  AutoBroadcastSpec m_autob;
+};
+
+}  // namespace util
+}  // namespace op
+}  // namespace ov
