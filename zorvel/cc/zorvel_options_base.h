@@ -10,7 +10,6 @@
 #include "zorvel/c/zorvel_common.h"
 #include "zorvel/c/zorvel_host_api.h"
 #include "zorvel/c/zorvel_model_types.h"
-#include "zorvel/cc/internal/zorvel_detail.h"
 #include "zorvel/cc/zorvel_expected.h"
 
 namespace zorvel {
@@ -29,13 +28,17 @@ class ConcreteOptionsBase {
                                  PayloadRelease* release) const = 0;
 };
 
-// Non-owning view of a host options object, read and written through host entries 34, 35 and 36
-// (the compiler only ever reads). A null table or entry is status 6, a failing host status passes
-// through; both come with the standard error context.
+// Non-owning view of a host options object, with the host entries that reach its vendor entries
+// (34, 35 and 36) copied at construction; the compiler only ever reads. A null table or entry is
+// status 6 and a failing host status passes through, both with the standard error context.
 class HostOptionsWrapper {
  public:
   HostOptionsWrapper(const HostApiTable* host_api, ZorvelOptions options)
-      : host_api_(host_api), options_(options) {}
+      : options_(options),
+        get_opaque_options_(host_api == nullptr ? nullptr : host_api->get_opaque_options),
+        find_opaque_options_data_(host_api == nullptr ? nullptr
+                                                      : host_api->find_opaque_options_data),
+        append_opaque_options_(host_api == nullptr ? nullptr : host_api->append_opaque_options) {}
 
   ZorvelOptions options() const { return options_; }
 
@@ -44,9 +47,8 @@ class HostOptionsWrapper {
   Expected<void*> FindOpaqueOptionsData(const char* identifier) const {
     ZORVEL_ASSIGN_OR_RETURN(const ZorvelOpaqueOptions opaque, GetOpaqueOptions());
     void* payload = nullptr;
-    ZORVEL_RETURN_IF_ERROR(ZORVEL_HOST_CALL(kZorvelStatusErrorMissingHostEntry, host_api_,
-                                            find_opaque_options_data, opaque, identifier,
-                                            &payload));
+    ZORVEL_RETURN_IF_ERROR(
+        Call(find_opaque_options_data_, "find_opaque_options_data", opaque, identifier, &payload));
     if (payload == nullptr) {
       return ZORVEL_ERROR(kZorvelStatusErrorInvalidArgument,
                           absl::StrCat("Null payload for vendor options ", identifier));
@@ -64,26 +66,37 @@ class HostOptionsWrapper {
     const ZorvelStatus serialized = vendor_options.Serialize(&identifier, &payload, &release);
     if (serialized != kZorvelStatusOk) return ZORVEL_ERROR(serialized, "");
     Expected<void> appended =
-        ZORVEL_HOST_CALL(kZorvelStatusErrorMissingHostEntry, host_api_, append_opaque_options,
-                         opaque, identifier, payload, release);
+        Call(append_opaque_options_, "append_opaque_options", opaque, identifier, payload, release);
     if (!appended) release(payload);
     return appended;
   }
 
  private:
+  template <typename Entry, typename... Args>
+  static Expected<void> Call(Entry entry, const char* name, Args... args) {
+    if (entry == nullptr) {
+      return ZORVEL_ERROR(kZorvelStatusErrorMissingHostEntry,
+                          absl::StrCat("Missing host API entry ", name));
+    }
+    const ZorvelStatus status = entry(args...);
+    if (status != kZorvelStatusOk) return ZORVEL_ERROR(status, "");
+    return {};
+  }
+
   Expected<ZorvelOpaqueOptions> GetOpaqueOptions() const {
     if (options_ == nullptr) return ZORVEL_ERROR(kZorvelStatusErrorInvalidArgument, "Null options");
     ZorvelOpaqueOptions opaque = nullptr;
-    ZORVEL_RETURN_IF_ERROR(ZORVEL_HOST_CALL(kZorvelStatusErrorMissingHostEntry, host_api_,
-                                            get_opaque_options, options_, &opaque));
+    ZORVEL_RETURN_IF_ERROR(Call(get_opaque_options_, "get_opaque_options", options_, &opaque));
     if (opaque == nullptr) {
       return ZORVEL_ERROR(kZorvelStatusErrorInvalidArgument, "Null opaque options");
     }
     return opaque;
   }
 
-  const HostApiTable* host_api_;
   ZorvelOptions options_;
+  decltype(HostApiTable::get_opaque_options) get_opaque_options_;
+  decltype(HostApiTable::find_opaque_options_data) find_opaque_options_data_;
+  decltype(HostApiTable::append_opaque_options) append_opaque_options_;
 };
 
 }  // namespace zorvel
