@@ -149,6 +149,18 @@ bool broadcast_shapes(const Shape& a, const Shape& b, const AutoBroadcastSpec& s
 // Reads an integer tensor (any integer type, or boolean) as int64 values.
 std::vector<int64_t> read_int64(const Tensor& tensor);
 
+// Copies whole elements by index: out[i] = in[index[i]], or the bytes at `fill` where the index
+// is kFill. Works for every byte-sized type; false for packed types and strings.
+constexpr size_t kFill = static_cast<size_t>(-1);
+bool copy_elements(const Tensor& in, Tensor& out, const std::vector<size_t>& index,
+                   const void* fill = nullptr);
+
+// Copies the bytes of `in` to `out` unchanged (reshape-like ops); any type but string.
+bool copy_bytes(const Tensor& in, Tensor& out, const Shape& out_shape);
+
+// Row-major strides in elements.
+std::vector<size_t> element_strides(const Shape& shape);
+
 // Axis in [-rank, rank) made non-negative; false if outside.
 bool normalize_axis(int64_t axis, int64_t rank, int64_t& out);
 

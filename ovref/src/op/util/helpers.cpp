@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstring>
 
 #include "../../util/element_access.hpp"
 #include "evaluate_helpers.hpp"
@@ -77,6 +78,45 @@ std::vector<int64_t> read_int64(const Tensor& tensor) {
   }
   return values;
 }
+
+bool copy_elements(const Tensor& in, Tensor& out, const std::vector<size_t>& index,
+                   const void* fill) {
+  const auto& type = in.get_element_type();
+  if (type.bitwidth() < 8 || type == element::string || out.get_element_type() != type) {
+    return false;
+  }
+  const size_t es = type.size();
+  const auto* src = static_cast<const char*>(in.data());
+  auto* dst = static_cast<char*>(out.data());
+  const size_t in_size = in.get_size();
+  for (size_t i = 0; i < index.size(); ++i) {
+    if (index[i] == kFill) {
+      if (fill) {
+        std::memcpy(dst + i * es, fill, es);
+      } else {
+        std::memset(dst + i * es, 0, es);
+      }
+    } else {
+      OPENVINO_ASSERT(index[i] < in_size, "Element index ", index[i], " is outside the input");
+      std::memcpy(dst + i * es, src + index[i] * es, es);
+    }
+  }
+  return true;
+}
+
+bool copy_bytes(const Tensor& in, Tensor& out, const Shape& out_shape) {
+  if (in.get_element_type() == element::string || out.get_element_type() != in.get_element_type() ||
+      shape_size(out_shape) != in.get_size()) {
+    return false;
+  }
+  out.set_shape(out_shape);
+  if (out.data() != in.data() && in.get_byte_size() > 0) {
+    std::memmove(out.data(), in.data(), in.get_byte_size());
+  }
+  return true;
+}
+
+std::vector<size_t> element_strides(const Shape& shape) { return row_major_strides(shape); }
 
 bool normalize_axis(int64_t axis, int64_t rank, int64_t& out) {
   if (axis < -rank || axis >= rank) return false;
