@@ -65,9 +65,7 @@ class InputModel : public ov::frontend::InputModel {
   void set_element_type(const Place::Ptr& place, const ov::element::Type& type) override;
   ov::element::Type get_element_type(const Place::Ptr& place) const override;
 
-  const std::vector<std::shared_ptr<DecoderBaseOperation>>& get_op_places() const {
-    return m_ops;
-  }
+  const std::vector<std::shared_ptr<DecoderBaseOperation>>& get_op_places() const { return m_ops; }
   const std::map<std::string, std::shared_ptr<TensorLitePlace>>& get_tensor_places() const {
     return m_tensor_places;
   }

@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -41,7 +42,11 @@ ov::Output<ov::Node> get_activation(const ov::Output<ov::Node>& output, const No
 
 // Sets the op name as the friendly name of the last node and returns its outputs.
 ov::OutputVector named(const NodeContext& node, const ov::Output<ov::Node>& output);
-ov::OutputVector named(const NodeContext& node, const std::shared_ptr<ov::Node>& last);
+template <class T, class = std::enable_if_t<std::is_base_of_v<ov::Node, T>>>
+ov::OutputVector named(const NodeContext& node, const std::shared_ptr<T>& last) {
+  last->set_friendly_name(node.get_name());
+  return last->outputs();
+}
 
 // Layout transposes between TFLite's channels-last and OpenVINO's channels-first order.
 ov::Output<ov::Node> to_channels_first(const ov::Output<ov::Node>& x, size_t rank = 4);

@@ -7,7 +7,10 @@
 #include "openvino/frontend/exception.hpp"
 #include "openvino/op/constant.hpp"
 #include "openvino/op/convert.hpp"
+#if __has_include("openvino/op/fake_quantize.hpp")
 #include "openvino/op/fake_quantize.hpp"
+#define OVREF_HAVE_FAKE_QUANTIZE 1
+#endif
 #include "openvino/op/multiply.hpp"
 #include "openvino/op/subtract.hpp"
 #include "transformations/rt_info/disable_constant_folding.hpp"
@@ -27,8 +30,7 @@ void TFLQuantize::validate_and_infer_types() {
   set_output_type(0, m_type, get_input_partial_shape(0));
 }
 
-std::shared_ptr<ov::Node> TFLQuantize::clone_with_new_inputs(
-    const ov::OutputVector& inputs) const {
+std::shared_ptr<ov::Node> TFLQuantize::clone_with_new_inputs(const ov::OutputVector& inputs) const {
   check_new_args_count(this, inputs);
   auto copy = std::make_shared<TFLQuantize>(inputs[0], m_info, m_original_type);
   copy->set_type(m_type);
@@ -50,9 +52,8 @@ ov::Shape ParameterShape(const TFLQuantize& q, size_t count) {
   const auto rank = static_cast<int64_t>(shape.rank().get_length());
   int64_t axis = q.get_info()->get_axis();
   if (axis < 0) axis += rank;
-  FRONT_END_GENERAL_CHECK(axis >= 0 && axis < rank, "Quantization axis ",
-                          q.get_info()->get_axis(), " is out of range for a tensor of rank ",
-                          rank);
+  FRONT_END_GENERAL_CHECK(axis >= 0 && axis < rank, "Quantization axis ", q.get_info()->get_axis(),
+                          " is out of range for a tensor of rank ", rank);
   const auto& dim = shape[static_cast<size_t>(axis)];
   FRONT_END_GENERAL_CHECK(dim.is_dynamic() || dim.get_length() == static_cast<int64_t>(count),
                           "Per-channel quantization has ", count,
@@ -64,11 +65,6 @@ ov::Shape ParameterShape(const TFLQuantize& q, size_t count) {
 
 std::shared_ptr<Constant> F32(const ov::Shape& shape, const std::vector<float>& values) {
   return std::make_shared<Constant>(ov::element::f32, shape, values);
-}
-
-std::vector<float> ZeroPoints(const TFLQuantize& q) {
-  const auto& zp = q.get_info()->get_zero_point();
-  return std::vector<float>(zp.begin(), zp.end());
 }
 
 bool AnyNonZero(const std::vector<int64_t>& values) {
@@ -128,8 +124,7 @@ void Replace(const std::shared_ptr<TFLQuantize>& q) {
   const auto out = q->get_type();
   const auto orig = q->get_original_type();
   FRONT_END_GENERAL_CHECK(in == out || in == ov::element::f32 || out == ov::element::f32,
-                          "TFLQuantized types do not match: in type = ", in,
-                          ", out type = ", out);
+                          "TFLQuantized types do not match: in type = ", in, ", out type = ", out);
   const auto scale_shape = ParameterShape(*q, scales.size());
   auto zp_shape = ParameterShape(*q, zp.size());
   auto data = q->input_value(0);
@@ -181,8 +176,13 @@ void Replace(const std::shared_ptr<TFLQuantize>& q) {
       ilo = F32(shape, real_lo), ihi = F32(shape, real_hi);
       olo = F32(shape, real_lo), ohi = F32(shape, real_hi);
     }
+#ifdef OVREF_HAVE_FAKE_QUANTIZE
     result = std::make_shared<ov::op::v0::FakeQuantize>(x, ilo, ihi, olo, ohi,
                                                         static_cast<size_t>(levels));
+#else
+    FRONT_END_GENERAL_CHECK(false, "FakeQuantize is not available to dequantize '",
+                            q->get_friendly_name(), "'");
+#endif
     if (out != ov::element::f32) result = std::make_shared<ov::op::v0::Convert>(result, out);
   }
   q->output(0).replace(result);
