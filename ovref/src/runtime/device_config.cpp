@@ -172,7 +172,7 @@ std::optional<Any> ParseValue(const Spec& spec, const Any& value, bool npu_style
         return std::nullopt;
       return Any(s);
     case Kind::Elem: {
-      static const std::set<std::string> kPrecisions = {"f32", "f16", "bf16", "f64", "i8",
+      static const std::set<std::string> kPrecisions = {"f32", "f16", "bf16", "f64",    "i8",
                                                         "u8",  "i4",  "u4",   "dynamic"};
       if (!kPrecisions.count(s)) return std::nullopt;
       return Any(element::Type(s));
@@ -388,8 +388,8 @@ const SpecTable& NpuwSpecs() {
           "NPUW_FUNCALL_ASYNC", "NPUW_UNFOLD_IREQS", "NPUW_ACC_CHECK", "NPUW_GQA", "NPUW_UNQDQ",
           "NPUW_LLM"})
       s.push_back({key, Kind::Bool, Any(false)});
-    for (const char* key : {"NPUW_DQ_FULL", "NPUW_MM_GATED", "NPUW_HOST_GATHER",
-                            "NPUW_SPATIAL_DYN", "NPUW_F16IC", "NPUW_ATTN_DYN", "NPUW_FALLBACK_EXEC"})
+    for (const char* key : {"NPUW_DQ_FULL", "NPUW_MM_GATED", "NPUW_HOST_GATHER", "NPUW_SPATIAL_DYN",
+                            "NPUW_F16IC", "NPUW_ATTN_DYN", "NPUW_FALLBACK_EXEC"})
       s.push_back({key, Kind::Bool, Any(true)});
     for (const char* key :
          {"NPUW_SUBMODEL_DEVICE", "NPUW_WEIGHTS_BANK", "NPUW_WEIGHTS_BANK_ALLOC", "NPUW_CACHE_DIR",
@@ -451,8 +451,8 @@ const Spec* Find(const SpecTable& table, const std::string& key) {
 }
 
 [[noreturn]] void ThrowBadValue(DeviceKind kind, const Spec& spec, const Any& value) {
-  const std::string text = TextOf(value).value_or(std::string("<") + value.type_info().name() +
-                                                  ">");
+  const std::string text =
+      TextOf(value).value_or(std::string("<") + value.type_info().name() + ">");
   switch (kind) {
     case DeviceKind::CPU:
       OPENVINO_THROW("Wrong value ", text, " for property key ", spec.key, ". Expected ",
@@ -551,14 +551,14 @@ std::vector<Device> MakeDevices() {
                     "'; known devices are CPU, GPU and NPU");
     if (it->kind == DeviceKind::NPU) {
       const std::string platform = id.empty() ? "4000" : StandardizePlatform(id);
-      OPENVINO_ASSERT(std::find(NpuPlatforms().begin(), NpuPlatforms().end(), platform) !=
-                          NpuPlatforms().end(),
-                      "OVREF_DEVICES names an unknown NPU platform '", id, "'");
+      OPENVINO_ASSERT(
+          std::find(NpuPlatforms().begin(), NpuPlatforms().end(), platform) != NpuPlatforms().end(),
+          "OVREF_DEVICES names an unknown NPU platform '", id, "'");
       OPENVINO_ASSERT(it->ids.empty(), "OVREF_DEVICES lists more than one NPU");
       it->ids = {platform};
     } else if (it->kind == DeviceKind::CPU) {
-      OPENVINO_ASSERT(id.empty() || id == "0", "OVREF_DEVICES: there is only one CPU, not '",
-                      item, "'");
+      OPENVINO_ASSERT(id.empty() || id == "0", "OVREF_DEVICES: there is only one CPU, not '", item,
+                      "'");
       it->ids = {"0"};
     } else {
       if (id.empty()) id = std::to_string(it->ids.size());
@@ -585,7 +585,7 @@ AnyMap ParseDeviceProperties(const Device& device, const AnyMap& properties) {
     }
   }
   for (const auto& [key, value] : properties) {
-    if (npu && key.find("NPUW") != std::string::npos) {
+    if (npu && key != "NPU_USE_NPUW" && key.find("NPUW") != std::string::npos) {
       if (!use_npuw) continue;  // NPUW options mean nothing on the plain path
       const Spec* spec = Find(NpuwSpecs(), key);
       if (spec == nullptr) ThrowUnknown(device.kind, key);
@@ -770,7 +770,8 @@ void CheckCompile(const Device& device, const std::string& id, const AnyMap& con
   }
   if (!id.empty() && !device.ids.empty() && id != device.ids.front()) ThrowAbsent(device, id);
   int64_t max_tiles = MaxTiles(platform);
-  if (auto it = config.find("NPU_MAX_TILES"); it != config.end()) max_tiles = it->second.as<int64_t>();
+  if (auto it = config.find("NPU_MAX_TILES"); it != config.end())
+    max_tiles = it->second.as<int64_t>();
   if (auto it = config.find("NPU_TILES"); it != config.end()) {
     const int64_t tiles = it->second.as<int64_t>();
     OPENVINO_ASSERT(tiles <= max_tiles, "[NPU] NPU_TILES ", tiles,

@@ -59,16 +59,14 @@ class OPENVINO_RUNTIME_API Core {
   template <typename... Properties>
   util::EnableIfAllStringAny<CompiledModel, Properties...> import_model(
       std::istream& model_stream, const std::string& device_name, Properties&&... properties) {
-    return import_model(model_stream, device_name,
-                        AnyMap{std::forward<Properties>(properties)...});
+    return import_model(model_stream, device_name, AnyMap{std::forward<Properties>(properties)...});
   }
   // The compiled model keeps viewing the blob's memory (no copy of the constants).
   CompiledModel import_model(const ov::Tensor& compiled_blob, const std::string& device_name,
                              const AnyMap& properties = {});
   template <typename... Properties>
   util::EnableIfAllStringAny<CompiledModel, Properties...> import_model(
-      const ov::Tensor& compiled_blob, const std::string& device_name,
-      Properties&&... properties) {
+      const ov::Tensor& compiled_blob, const std::string& device_name, Properties&&... properties) {
     return import_model(compiled_blob, device_name,
                         AnyMap{std::forward<Properties>(properties)...});
   }

@@ -45,7 +45,6 @@ class OPENVINO_RUNTIME_API InferRequest {
   void start_async();
   void wait();
   bool wait_for(const std::chrono::milliseconds timeout);
-  void cancel();
   void set_callback(std::function<void(std::exception_ptr)> callback);
 
   CompiledModel get_compiled_model();

@@ -41,7 +41,7 @@ struct PropertyValue {
     using D = std::decay_t<A>;
     constexpr bool is_text = std::is_convertible_v<D, std::string> && !std::is_same_v<D, T>;
     if constexpr (is_text && (std::is_arithmetic_v<T> || std::is_enum_v<T> ||
-                                  !std::is_constructible_v<T, D>)) {
+                              !std::is_constructible_v<T, D>)) {
       const std::string text = std::string(std::forward<A>(arg));
       if constexpr (std::is_integral_v<T> && std::is_unsigned_v<T> && !std::is_same_v<T, bool>) {
         if (!text.empty() && text.front() == '-')
@@ -49,8 +49,7 @@ struct PropertyValue {
       }
       return Any(text).as<T>();
     } else if constexpr (std::is_integral_v<T> && std::is_unsigned_v<T> &&
-                         !std::is_same_v<T, bool> && std::is_integral_v<D> &&
-                         std::is_signed_v<D>) {
+                         !std::is_same_v<T, bool> && std::is_integral_v<D> && std::is_signed_v<D>) {
       if (arg < 0) OPENVINO_THROW("Cannot assign negative value ", arg, " to unsigned property");
       if (static_cast<std::make_unsigned_t<D>>(arg) > std::numeric_limits<T>::max())
         OPENVINO_THROW("Value ", arg, " exceeds maximum for target unsigned type");
