@@ -1,5 +1,7 @@
 // Pass framework: pass configuration, pass bases, Validate, Manager, matcher passes and the
 // graph rewrite sweep.
+#include "openvino/pass/manager.hpp"
+
 #include <cxxabi.h>
 
 #include <algorithm>
@@ -10,7 +12,6 @@
 
 #include "openvino/pass/backward_graph_rewrite.hpp"
 #include "openvino/pass/graph_rewrite.hpp"
-#include "openvino/pass/manager.hpp"
 #include "openvino/pass/matcher_pass.hpp"
 #include "openvino/pass/pass.hpp"
 #include "openvino/pass/pass_config.hpp"

@@ -1,4 +1,6 @@
 // Pattern matching: predicates, pattern nodes and the matcher.
+#include "openvino/pass/pattern/op/pattern.hpp"
+
 #include <algorithm>
 #include <cstring>
 #include <sstream>
@@ -8,7 +10,6 @@
 #include "openvino/pass/pattern/op/label.hpp"
 #include "openvino/pass/pattern/op/optional.hpp"
 #include "openvino/pass/pattern/op/or.hpp"
-#include "openvino/pass/pattern/op/pattern.hpp"
 #include "openvino/pass/pattern/op/predicate.hpp"
 #include "openvino/pass/pattern/op/true.hpp"
 #include "openvino/pass/pattern/op/wrap_type.hpp"
@@ -301,8 +302,7 @@ std::ostream& WrapType::write_type_description(std::ostream& out) const {
   return out;
 }
 
-bool Optional::match_value(Matcher* matcher, const Output<Node>&,
-                           const Output<Node>& graph_value) {
+bool Optional::match_value(Matcher* matcher, const Output<Node>&, const Output<Node>& graph_value) {
   // Present: the node is one of the optional types. Absent: input 0 matches directly.
   const auto inputs = input_values();
   auto wrap = std::make_shared<WrapType>(optional_types, m_predicate, inputs);
@@ -363,9 +363,8 @@ Output<Node> make_node_output(const std::shared_ptr<Node>& node) {
 bool is_commutative(const Node& node) {
   const auto& info = node.get_type_info();
   if (!info.version_id) return false;
-  static const char* const kOpset1[] = {"Add",        "Multiply",  "Maximum",   "Minimum",
-                                        "Equal",      "NotEqual",  "LogicalAnd", "LogicalOr",
-                                        "LogicalXor"};
+  static const char* const kOpset1[] = {"Add",      "Multiply",   "Maximum",   "Minimum",   "Equal",
+                                        "NotEqual", "LogicalAnd", "LogicalOr", "LogicalXor"};
   if (std::strcmp(info.version_id, "opset1") == 0) {
     for (const char* name : kOpset1) {
       if (std::strcmp(info.name, name) == 0) return true;
@@ -410,7 +409,9 @@ size_t Matcher::add_node(Output<Node> value) {
   return position;
 }
 
-bool Matcher::match(const Output<Node>& graph_value) { return match(graph_value, PatternValueMap{}); }
+bool Matcher::match(const Output<Node>& graph_value) {
+  return match(graph_value, PatternValueMap{});
+}
 
 bool Matcher::match(std::shared_ptr<Node> graph_node) {
   OPENVINO_ASSERT(graph_node, "match needs a graph node");

@@ -16,10 +16,10 @@
   _OPENVINO_RTTI_WITH_TYPE_VERSION_PARENT(TYPE_NAME, VERSION_NAME, ::ov::pass::GraphRewrite)
 
 // RTTI of a graph rewrite: version "0" unless given, parent ov::pass::GraphRewrite.
-#define OPENVINO_GRAPH_REWRITE_RTTI(...)                                                \
-  _OPENVINO_RTTI_EXPAND(_OPENVINO_RTTI_BASE_SELECTOR(                                   \
-      __VA_ARGS__, _OPENVINO_GRAPH_REWRITE_RTTI_WITH_TYPE_VERSION,                      \
-      _OPENVINO_GRAPH_REWRITE_RTTI_WITH_TYPE)(__VA_ARGS__))
+#define OPENVINO_GRAPH_REWRITE_RTTI(...)                                                        \
+  _OPENVINO_RTTI_EXPAND(                                                                        \
+      _OPENVINO_RTTI_BASE_SELECTOR(__VA_ARGS__, _OPENVINO_GRAPH_REWRITE_RTTI_WITH_TYPE_VERSION, \
+                                   _OPENVINO_GRAPH_REWRITE_RTTI_WITH_TYPE)(__VA_ARGS__))
 
 namespace ov {
 namespace pass {
@@ -37,9 +37,9 @@ class OPENVINO_API GraphRewrite : public ModelPass {
   }
   ~GraphRewrite() override;
 
-  template <typename T, bool Enabled = true, class... Args,
-            typename std::enable_if<std::is_base_of<pass::MatcherPass, T>::value, bool>::type =
-                true>
+  template <
+      typename T, bool Enabled = true, class... Args,
+      typename std::enable_if<std::is_base_of<pass::MatcherPass, T>::value, bool>::type = true>
   std::shared_ptr<T> add_matcher(Args&&... args) {
     auto pass = std::make_shared<T>(std::forward<Args>(args)...);
     auto pass_config = get_pass_config();
@@ -50,9 +50,9 @@ class OPENVINO_API GraphRewrite : public ModelPass {
   }
 
   // Appends every matcher of the GraphRewrite T.
-  template <typename T, class... Args,
-            typename std::enable_if<std::is_base_of<pass::GraphRewrite, T>::value, bool>::type =
-                true>
+  template <
+      typename T, class... Args,
+      typename std::enable_if<std::is_base_of<pass::GraphRewrite, T>::value, bool>::type = true>
   void add_matcher(Args&&... args) {
     auto pass = std::make_shared<T>(std::forward<Args>(args)...);
     auto pass_config = get_pass_config();

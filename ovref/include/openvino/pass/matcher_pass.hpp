@@ -17,10 +17,10 @@
   _OPENVINO_RTTI_WITH_TYPE_VERSION_PARENT(TYPE_NAME, VERSION_NAME, ::ov::pass::MatcherPass)
 
 // RTTI of a matcher pass: version "0" unless given, parent ov::pass::MatcherPass.
-#define OPENVINO_MATCHER_PASS_RTTI(...)                                                 \
-  _OPENVINO_RTTI_EXPAND(_OPENVINO_RTTI_BASE_SELECTOR(                                   \
-      __VA_ARGS__, _OPENVINO_MATCHER_PASS_RTTI_WITH_TYPE_VERSION,                       \
-      _OPENVINO_MATCHER_PASS_RTTI_WITH_TYPE)(__VA_ARGS__))
+#define OPENVINO_MATCHER_PASS_RTTI(...)                                                        \
+  _OPENVINO_RTTI_EXPAND(                                                                       \
+      _OPENVINO_RTTI_BASE_SELECTOR(__VA_ARGS__, _OPENVINO_MATCHER_PASS_RTTI_WITH_TYPE_VERSION, \
+                                   _OPENVINO_MATCHER_PASS_RTTI_WITH_TYPE)(__VA_ARGS__))
 
 namespace ov {
 

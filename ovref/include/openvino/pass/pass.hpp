@@ -18,10 +18,10 @@
   _OPENVINO_RTTI_WITH_TYPE_VERSION_PARENT(TYPE_NAME, VERSION_NAME, ::ov::pass::ModelPass)
 
 // RTTI of a model pass: version "0" unless given, parent ov::pass::ModelPass.
-#define OPENVINO_MODEL_PASS_RTTI(...)                                                      \
-  _OPENVINO_RTTI_EXPAND(_OPENVINO_RTTI_BASE_SELECTOR(__VA_ARGS__,                          \
-                                                     _OPENVINO_MODEL_PASS_RTTI_WITH_TYPE_VERSION, \
-                                                     _OPENVINO_MODEL_PASS_RTTI_WITH_TYPE)(__VA_ARGS__))
+#define OPENVINO_MODEL_PASS_RTTI(...)                                                        \
+  _OPENVINO_RTTI_EXPAND(                                                                     \
+      _OPENVINO_RTTI_BASE_SELECTOR(__VA_ARGS__, _OPENVINO_MODEL_PASS_RTTI_WITH_TYPE_VERSION, \
+                                   _OPENVINO_MODEL_PASS_RTTI_WITH_TYPE)(__VA_ARGS__))
 
 namespace ov {
 namespace pass {

@@ -50,7 +50,8 @@ OPENVINO_API std::shared_ptr<Node> any_input();
 // A pattern node that matches any value passing `pred`.
 template <typename TPredicate>
 std::shared_ptr<Node> any_input(const TPredicate& pred) {
-  return std::make_shared<op::Label>(element::dynamic, PartialShape::dynamic(), op::Predicate(pred));
+  return std::make_shared<op::Label>(element::dynamic, PartialShape::dynamic(),
+                                     op::Predicate(pred));
 }
 
 }  // namespace pattern

@@ -30,9 +30,8 @@ class OPENVINO_API Predicate {
                              std::is_invocable_r<bool, const F&, const Output<Node>&>::value,
                          bool>::type = true>
   explicit Predicate(const F& f, std::string name = "no_name")
-      : m_name(std::move(name)), m_pred([f](const Output<Node>& value) -> bool {
-          return static_cast<bool>(f(value));
-        }) {}
+      : m_name(std::move(name)),
+        m_pred([f](const Output<Node>& value) -> bool { return static_cast<bool>(f(value)); }) {}
 
   template <class F,
             typename std::enable_if<
@@ -51,17 +50,17 @@ class OPENVINO_API Predicate {
   Predicate operator||(const Predicate& other) const;
   Predicate operator&&(const Predicate& other) const;
 
-  template <class F, typename std::enable_if<
-                         !std::is_same<typename std::decay<F>::type, Predicate>::value &&
-                             std::is_constructible<Predicate, F>::value,
-                         bool>::type = true>
+  template <class F,
+            typename std::enable_if<!std::is_same<typename std::decay<F>::type, Predicate>::value &&
+                                        std::is_constructible<Predicate, F>::value,
+                                    bool>::type = true>
   Predicate operator||(const F& other) const {
     return *this || Predicate(other);
   }
-  template <class F, typename std::enable_if<
-                         !std::is_same<typename std::decay<F>::type, Predicate>::value &&
-                             std::is_constructible<Predicate, F>::value,
-                         bool>::type = true>
+  template <class F,
+            typename std::enable_if<!std::is_same<typename std::decay<F>::type, Predicate>::value &&
+                                        std::is_constructible<Predicate, F>::value,
+                                    bool>::type = true>
   Predicate operator&&(const F& other) const {
     return *this && Predicate(other);
   }
@@ -73,18 +72,18 @@ class OPENVINO_API Predicate {
   std::function<bool(const Output<Node>&)> m_pred;
 };
 
-template <class F, typename std::enable_if<
-                       !std::is_same<typename std::decay<F>::type, Predicate>::value &&
-                           std::is_constructible<Predicate, F>::value,
-                       bool>::type = true>
+template <class F,
+          typename std::enable_if<!std::is_same<typename std::decay<F>::type, Predicate>::value &&
+                                      std::is_constructible<Predicate, F>::value,
+                                  bool>::type = true>
 Predicate operator&&(const F& lhs, const Predicate& rhs) {
   return Predicate(lhs) && rhs;
 }
 
-template <class F, typename std::enable_if<
-                       !std::is_same<typename std::decay<F>::type, Predicate>::value &&
-                           std::is_constructible<Predicate, F>::value,
-                       bool>::type = true>
+template <class F,
+          typename std::enable_if<!std::is_same<typename std::decay<F>::type, Predicate>::value &&
+                                      std::is_constructible<Predicate, F>::value,
+                                  bool>::type = true>
 Predicate operator||(const F& lhs, const Predicate& rhs) {
   return Predicate(lhs) || rhs;
 }
