@@ -66,6 +66,31 @@ Dimension same_output_dim(const Dimension& in, int64_t stride) {
   return Dimension(lo, (interval.get_max_val() + stride - 1) / stride);
 }
 
+ReductionIndex reduction_index(const Shape& shape, const std::set<size_t>& axes) {
+  ReductionIndex result;
+  Shape kept = shape;
+  for (auto a : axes) kept[a] = 1;
+  const auto strides = row_major_strides(kept);
+  std::vector<size_t> step(shape.size());
+  for (size_t i = 0; i < shape.size(); ++i) step[i] = axes.count(i) ? 0 : strides[i];
+  result.count = shape_size(kept);
+  result.index.resize(shape_size(shape));
+  std::vector<size_t> coord(shape.size(), 0);
+  size_t at = 0;
+  for (size_t n = 0; n < result.index.size(); ++n) {
+    result.index[n] = at;
+    for (size_t d = shape.size(); d-- > 0;) {
+      if (++coord[d] < shape[d]) {
+        at += step[d];
+        break;
+      }
+      at -= step[d] * (shape[d] - 1);
+      coord[d] = 0;
+    }
+  }
+  return result;
+}
+
 }  // namespace frontend_ops
 }  // namespace op
 }  // namespace ov

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <set>
 #include <vector>
 
 #include "openvino/core/node.hpp"
@@ -46,6 +47,14 @@ Dimension window_output_dim(const Dimension& in, int64_t pads, int64_t dilated_k
 
 // ceil(D / stride) for SAME padding, with bounds.
 Dimension same_output_dim(const Dimension& in, int64_t stride);
+
+// Groups the elements of a tensor of `shape` by their coordinates outside `axes`: `index[i]`
+// is the group of element i, numbered row-major over the kept dims; `count` groups in all.
+struct ReductionIndex {
+  std::vector<size_t> index;
+  size_t count = 0;
+};
+ReductionIndex reduction_index(const Shape& shape, const std::set<size_t>& axes);
 
 }  // namespace frontend_ops
 }  // namespace op
