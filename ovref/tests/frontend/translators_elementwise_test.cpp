@@ -134,9 +134,8 @@ TEST(FrontEndElementwise, SelectBroadcastsARankOneConditionAlongTheFirstAxis) {
                    .In(f32, {2, 2})
                    .In(f32, {2, 2})
                    .Make("SELECT", {{f32, {2, 2}}});
-  EXPECT_EQ(OpTypes(model),
-            (std::vector<std::string>{"Parameter", "Constant", "Reshape", "Parameter", "Parameter",
-                                      "Select", "Result"}));
+  EXPECT_EQ(OpTypes(model), (std::vector<std::string>{"Parameter", "Parameter", "Parameter",
+                                                      "Constant", "Reshape", "Select", "Result"}));
   auto out = Eval(
       model, {tensor<int>(ov::element::boolean, {2}, {1, 0}),
               tensor<float>(f32, {2, 2}, {1, 2, 3, 4}), tensor<float>(f32, {2, 2}, {5, 6, 7, 8})});
