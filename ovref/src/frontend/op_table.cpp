@@ -5,11 +5,8 @@
 #include "openvino/frontend/exception.hpp"
 #include "openvino/op/clamp.hpp"
 #include "openvino/op/convert.hpp"
-#if __has_include("openvino/op/convert_like.hpp") && __has_include("openvino/op/less.hpp")
 #include "openvino/op/convert_like.hpp"
 #include "openvino/op/less.hpp"
-#define OVREF_HAVE_SIGN_BIT 1
-#endif
 #include "openvino/op/relu.hpp"
 #include "openvino/op/tanh.hpp"
 #include "openvino/op/transpose.hpp"
@@ -67,12 +64,10 @@ ov::Output<ov::Node> get_activation(const ov::Output<ov::Node>& output, const No
   if (value == "RELU6") return std::make_shared<ov::op::v0::Clamp>(output, 0.0, 6.0);
   if (value == "RELU_N1_TO_1") return std::make_shared<ov::op::v0::Clamp>(output, -1.0, 1.0);
   if (value == "TANH") return std::make_shared<ov::op::v0::Tanh>(output);
-#ifdef OVREF_HAVE_SIGN_BIT
   if (value == "SIGN_BIT") {
     auto zero = std::make_shared<ov::op::v1::ConvertLike>(i32_scalar(0), output);
     return std::make_shared<ov::op::v1::Less>(output, zero);
   }
-#endif
   FRONT_END_GENERAL_CHECK(false, "Unknown Activation fused to ", node.get_op_type(), ": ", value);
 }
 

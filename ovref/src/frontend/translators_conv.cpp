@@ -55,16 +55,13 @@ ov::Strides ToStrides(const std::vector<int64_t>& values) {
 Window ReadWindow(const NodeContext& node, size_t rank, bool backprop, bool dilated) {
   Window window;
   window.rank = rank;
-  const auto format =
-      node.get_attribute<std::string>("data_format", rank == 5 ? "NDHWC" : "NHWC");
+  const auto format = node.get_attribute<std::string>("data_format", rank == 5 ? "NDHWC" : "NHWC");
   window.channels_last = format == "NHWC" || format == "NDHWC";
-  window.strides =
-      ToStrides(Spatial(node, node.get_attribute<std::vector<int64_t>>("strides"), window,
-                        "strides"));
+  window.strides = ToStrides(
+      Spatial(node, node.get_attribute<std::vector<int64_t>>("strides"), window, "strides"));
   if (dilated) {
     window.dilations = ToStrides(Spatial(
-        node,
-        node.get_attribute<std::vector<int64_t>>("dilations", std::vector<int64_t>(rank, 1)),
+        node, node.get_attribute<std::vector<int64_t>>("dilations", std::vector<int64_t>(rank, 1)),
         window, "dilations"));
   }
   const auto padding = node.get_attribute<std::string>("padding");
@@ -123,8 +120,8 @@ Output<ov::Node> Convolve(const Output<ov::Node>& data, const Output<ov::Node>& 
       std::vector<int64_t> grouped{groups, static_cast<int64_t>(f[0]) / groups, c_filter};
       for (size_t i = 2; i < f.size(); ++i) grouped.push_back(static_cast<int64_t>(f[i]));
       auto reshaped = std::make_shared<ov::op::v1::Reshape>(filter, i64_const(grouped), false);
-      return std::make_shared<ov::op::v1::GroupConvolution>(
-          data, reshaped, w.strides, w.pads_begin, w.pads_end, w.dilations, w.auto_pad);
+      return std::make_shared<ov::op::v1::GroupConvolution>(data, reshaped, w.strides, w.pads_begin,
+                                                            w.pads_end, w.dilations, w.auto_pad);
     }
   }
   return std::make_shared<ov::op::v1::Convolution>(data, filter, w.strides, w.pads_begin,
@@ -186,8 +183,8 @@ ov::OutputVector TransposeConv(const NodeContext& node) {
   // The bias and the fused activation are part of the result (the toolkit's translator builds
   // the bias Add and then returns the output without it).
   out = WithBias(node, ToLast(w, out), 3);
-  return named(node, get_activation(out, node, node.get_attribute<std::string>("activation",
-                                                                               "NONE")));
+  return named(node,
+               get_activation(out, node, node.get_attribute<std::string>("activation", "NONE")));
 }
 
 struct Pool {
