@@ -1,0 +1,367 @@
+// The graph iterator walked over stand-in host subgraphs, as the front end walks it.
+#include "zorvel/vendors/intel_openvino/compiler/graph_iterator.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gmock/gmock.h"
+#include "gtest/gtest.h"
+#include "logging/zorvel_logging.h"
+#include "openvino/core/except.hpp"
+#include "zorvel/host/host_api.h"
+#include "zorvel/host/host_model.h"
+#include "zorvel/vendors/intel_openvino/compiler/decoder.h"
+
+namespace zorvel::openvino {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using ::zorvel::host::HostApi;
+using ::zorvel::host::HostModel;
+using ::zorvel::host::HostSubgraph;
+using ::zorvel::host::Quantization;
+using ::zorvel::host::TensorId;
+using ::zorvel::host::TensorType;
+using DecoderBase = ::ov::frontend::tensorflow_lite::DecoderBase;
+using DecoderBaseOperation = ::ov::frontend::tensorflow_lite::DecoderBaseOperation;
+using DecoderBaseTensor = ::ov::frontend::tensorflow_lite::DecoderBaseTensor;
+using TensorMetaInfo = ::ov::frontend::tensorflow_lite::TensorMetaInfo;
+
+TensorType F32(std::vector<int32_t> dims) {
+  return TensorType::Ranked(kZorvelElementTypeFloat32, std::move(dims));
+}
+
+class GraphIteratorTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ZorvelSetMinLoggerSeverity(ZorvelGetDefaultLogger(), kZorvelLogSeverityVerbose);
+  }
+  void TearDown() override {
+    ZorvelSetMinLoggerSeverity(ZorvelGetDefaultLogger(), kZorvelLogSeverityInfo);
+  }
+
+  std::shared_ptr<GraphIteratorDelegate> Iterator(const std::string& device = "NPU") {
+    subgraph_ = Subgraph(api_.table(), api_.Handle(sg_));
+    return std::make_shared<GraphIteratorDelegate>(api_.table(), &subgraph_, device);
+  }
+
+  // The decoder at `position`, with the log it wrote in `log_`.
+  std::shared_ptr<DecoderBase> DecoderAt(GraphIteratorDelegate& iterator, uint64_t position) {
+    iterator.reset();
+    for (uint64_t i = 0; i < position; ++i) iterator.next();
+    ::testing::internal::CaptureStderr();
+    std::shared_ptr<DecoderBase> decoder = iterator.get_decoder();
+    log_ = ::testing::internal::GetCapturedStderr();
+    return decoder;
+  }
+
+  // The message of the ov::Exception get_decoder throws at `position` (empty when none is).
+  std::string RefusalAt(GraphIteratorDelegate& iterator, uint64_t position) {
+    iterator.reset();
+    for (uint64_t i = 0; i < position; ++i) iterator.next();
+    ::testing::internal::CaptureStderr();
+    std::string message;
+    try {
+      iterator.get_decoder();
+    } catch (const ov::Exception& e) {
+      message = e.what();
+    }
+    log_ = ::testing::internal::GetCapturedStderr();
+    return message;
+  }
+
+  TensorMetaInfo OpInput(GraphIteratorDelegate& iterator, uint64_t position, size_t index) {
+    auto op = std::dynamic_pointer_cast<DecoderBaseOperation>(DecoderAt(iterator, position));
+    EXPECT_NE(op, nullptr);
+    return op == nullptr ? TensorMetaInfo{} : op->get_input_tensor_info(index);
+  }
+
+  HostApi api_;
+  HostModel model_;
+  HostSubgraph& sg_ = model_.AddSubgraph();
+  Subgraph subgraph_;
+  std::string log_;
+};
+
+TEST_F(GraphIteratorTest, NodesComeAsInputsThenOutputsThenOps) {
+  const TensorId x = sg_.AddInput("x", F32({1, 4}));
+  const TensorId y = sg_.AddInput("y", F32({1, 4}));
+  const TensorId a = sg_.AddOp(kZorvelOpCodeAdd, {x, y}, "a", F32({1, 4}));
+  const TensorId b = sg_.AddOp(kZorvelOpCodeMul, {a, y}, "b", F32({1, 4}));
+  const TensorId c = sg_.AddOp(kZorvelOpCodeSub, {b, x}, "c", F32({1, 4}));
+  sg_.AddOutput(c);
+  auto iterator = Iterator();
+
+  ASSERT_EQ(iterator->size(), 6u);
+  EXPECT_EQ(iterator->get_subgraph_size(), 0u);
+  std::vector<std::string> walk;
+  for (iterator->reset(); !iterator->is_end(); iterator->next()) {
+    std::shared_ptr<DecoderBase> decoder = iterator->get_decoder();
+    if (auto tensor = std::dynamic_pointer_cast<DecoderBaseTensor>(decoder)) {
+      walk.push_back(tensor->get_tensor_info().m_tensor_name +
+                     " in=" + std::to_string(tensor->get_input_idx()) +
+                     " out=" + std::to_string(tensor->get_output_idx()));
+      EXPECT_EQ(tensor->get_op_type(), "DecoderTensor");
+    } else {
+      auto op = std::dynamic_pointer_cast<DecoderBaseOperation>(decoder);
+      ASSERT_NE(op, nullptr);
+      std::string operands;
+      for (size_t i = 0; i < op->get_input_size(); ++i) operands += op->get_input_tensor_name(i);
+      operands += "->";
+      for (size_t i = 0; i < op->get_output_size(); ++i) operands += op->get_output_tensor_name(i);
+      walk.push_back(op->get_op_name() + " " + operands);
+    }
+  }
+  EXPECT_THAT(walk, ElementsAre("x in=0 out=-1", "y in=1 out=-1", "c in=-1 out=2", "ADD_id_3 xy->a",
+                                "MUL_id_4 ay->b", "SUB_id_5 bx->c"));
+
+  // get_decoder does not move; reset goes back to the first input.
+  iterator->reset();
+  iterator->next();
+  EXPECT_EQ(std::dynamic_pointer_cast<DecoderBaseTensor>(iterator->get_decoder())
+                ->get_tensor_info()
+                .m_tensor_name,
+            "y");
+  EXPECT_EQ(std::dynamic_pointer_cast<DecoderBaseTensor>(iterator->get_decoder())
+                ->get_tensor_info()
+                .m_tensor_name,
+            "y");
+}
+
+TEST_F(GraphIteratorTest, ConstantAndProducedInputsAreNotInputNodes) {
+  const TensorId w = sg_.AddConstant<float>("w", {4}, {1, 2, 3, 4});
+  sg_.MarkInput(w);
+  const TensorId x = sg_.AddInput("x", F32({4}));
+  const TensorId a = sg_.AddOp(kZorvelOpCodeAdd, {x, w}, "a", F32({4}));
+  sg_.MarkInput(a);
+  const TensorId b = sg_.AddOp(kZorvelOpCodeMul, {a, w}, "b", F32({4}));
+  sg_.AddOutput(b);
+  auto iterator = Iterator();
+
+  ASSERT_EQ(iterator->size(), 4u);
+  auto input = std::dynamic_pointer_cast<DecoderBaseTensor>(DecoderAt(*iterator, 0));
+  ASSERT_NE(input, nullptr);
+  EXPECT_EQ(input->get_tensor_info().m_tensor_name, "x");
+  EXPECT_EQ(input->get_input_idx(), 0);
+  auto output = std::dynamic_pointer_cast<DecoderBaseTensor>(DecoderAt(*iterator, 1));
+  ASSERT_NE(output, nullptr);
+  EXPECT_EQ(output->get_tensor_info().m_tensor_name, "b");
+  EXPECT_EQ(output->get_output_idx(), 1);
+  auto add = std::dynamic_pointer_cast<DecoderBaseOperation>(DecoderAt(*iterator, 2));
+  ASSERT_NE(add, nullptr);
+  EXPECT_EQ(add->get_op_name(), "ADD_id_2");
+}
+
+TEST_F(GraphIteratorTest, TensorsAreDescribedWithShapeTypeAndName) {
+  for (int i = 0; i < 17; ++i) sg_.AddTensor("unused", F32({1}));
+  const TensorId unnamed = sg_.AddInput("", F32({-1, 3}));
+  const TensorId unranked = sg_.AddInput("u", TensorType::Unranked(kZorvelElementTypeInt8));
+  const TensorId text = sg_.AddInput("s", TensorType::Ranked(kZorvelElementTypeString, {2}));
+  const TensorId unknown = sg_.AddInput("k", TensorType::Ranked(24, {2}));
+  const TensorId out = sg_.AddOp(kZorvelOpCodeAdd, {unnamed, unranked}, "o", F32({-1, 3}));
+  sg_.AddOutput(out);
+  (void)text;
+  (void)unknown;
+  auto iterator = Iterator();
+
+  auto first = std::dynamic_pointer_cast<DecoderBaseTensor>(DecoderAt(*iterator, 0));
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first->get_tensor_info().m_tensor_name, "tensor_id_17");
+  EXPECT_THAT(log_, HasSubstr("Tensor name is empty, assign default name tensor_id_17"));
+  EXPECT_EQ(first->get_tensor_info().m_partial_shape, ov::PartialShape({-1, 3}));
+  EXPECT_EQ(first->get_tensor_info().m_element_type, ov::element::f32);
+  EXPECT_EQ(first->get_tensor_info().m_tensor_data, nullptr);
+  EXPECT_EQ(first->get_tensor_info().m_quantization_info, nullptr);
+
+  auto second = std::dynamic_pointer_cast<DecoderBaseTensor>(DecoderAt(*iterator, 1));
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(second->get_tensor_info().m_partial_shape, ov::PartialShape(std::vector<int64_t>{}));
+  EXPECT_TRUE(second->get_tensor_info().m_partial_shape.rank().is_static());
+  EXPECT_EQ(second->get_tensor_info().m_element_type, ov::element::i8);
+  EXPECT_THAT(log_, HasSubstr("INFO: [graph_iterator.cc:"));
+  EXPECT_THAT(log_, HasSubstr("] Unsupported tensor element shape"));
+
+  // Codes without an OpenVINO counterpart give the dynamic type.
+  EXPECT_EQ(std::dynamic_pointer_cast<DecoderBaseTensor>(DecoderAt(*iterator, 2))
+                ->get_tensor_info()
+                .m_element_type,
+            ov::element::dynamic);
+  EXPECT_EQ(std::dynamic_pointer_cast<DecoderBaseTensor>(DecoderAt(*iterator, 3))
+                ->get_tensor_info()
+                .m_element_type,
+            ov::element::dynamic);
+}
+
+TEST_F(GraphIteratorTest, QuantizationIsCopiedPerTensorAndPerChannel) {
+  const TensorId x = sg_.AddInput("x", TensorType::Ranked(kZorvelElementTypeInt8, {1, 2}),
+                                  Quantization::PerTensor(0.5f, 3));
+  const TensorId w = sg_.AddConstant(
+      "w", TensorType::Ranked(kZorvelElementTypeInt8, {4, 2}), std::vector<uint8_t>(8, 1),
+      Quantization::PerChannel(0, {0.1f, 0.2f, 0.3f, 0.4f}, {0, 1, 2, 3}));
+  const TensorId y = sg_.AddOp(kZorvelOpCodeFullyConnected, {x, w}, "y",
+                               TensorType::Ranked(kZorvelElementTypeInt8, {1, 4}));
+  sg_.AddOutput(y);
+  auto iterator = Iterator();
+
+  auto input = std::dynamic_pointer_cast<DecoderBaseTensor>(DecoderAt(*iterator, 0));
+  ASSERT_NE(input, nullptr);
+  const auto per_tensor = input->get_tensor_info().m_quantization_info;
+  ASSERT_NE(per_tensor, nullptr);
+  EXPECT_THAT(per_tensor->get_scale(), ElementsAre(0.5f));
+  EXPECT_THAT(per_tensor->get_zero_point(), ElementsAre(3));
+
+  const TensorMetaInfo weights = OpInput(*iterator, 2, 1);
+  ASSERT_NE(weights.m_quantization_info, nullptr);
+  EXPECT_THAT(weights.m_quantization_info->get_scale(), ElementsAre(0.1f, 0.2f, 0.3f, 0.4f));
+  EXPECT_THAT(weights.m_quantization_info->get_zero_point(), ElementsAre(0, 1, 2, 3));
+  EXPECT_EQ(weights.m_quantization_info->get_axis(), 0);
+  EXPECT_THAT(log_, HasSubstr("Data is static or constant for op 9"));
+  // Unconverted constants are handed over in place.
+  EXPECT_EQ(weights.m_tensor_data, sg_.tensor(w).weights.buffer->data());
+}
+
+class TwoBitWeightsTest : public GraphIteratorTest {
+ protected:
+  // FULLY_CONNECTED over signed 2-bit weights of four elements: the one byte 0x1B holds -1, -2, 1,
+  // 0 from the low bits up.
+  void Build(Quantization quantization) {
+    const TensorId x = sg_.AddInput("x", F32({1, 4}));
+    w_ = sg_.AddConstant("w", TensorType::Ranked(kZorvelElementTypeInt2, {1, 4}),
+                         std::vector<uint8_t>{0x1B}, std::move(quantization));
+    const TensorId y = sg_.AddOp(kZorvelOpCodeFullyConnected, {x, w_}, "y", F32({1, 1}));
+    sg_.AddOutput(y);
+  }
+  TensorId w_ = 0;
+};
+
+class TwoBitWeightsOnNpuAndCpuTest : public TwoBitWeightsTest,
+                                     public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(TwoBitWeightsOnNpuAndCpuTest, FieldsBecomeUnsignedAndZeroPointsRiseByTwo) {
+  Build(Quantization::PerChannel(0, {0.25f}, {1}));
+  auto iterator = Iterator(GetParam());
+  const TensorMetaInfo info = OpInput(*iterator, 2, 1);
+  EXPECT_EQ(info.m_element_type, ov::element::u2);
+  ASSERT_NE(info.m_tensor_data, nullptr);
+  EXPECT_NE(info.m_tensor_data, sg_.tensor(w_).weights.buffer->data());
+  EXPECT_EQ(info.m_tensor_data[0], 0xB1);
+  ASSERT_NE(info.m_quantization_info, nullptr);
+  EXPECT_THAT(info.m_quantization_info->get_zero_point(), ElementsAre(3));
+  EXPECT_THAT(info.m_quantization_info->get_scale(), ElementsAre(0.25f));
+  EXPECT_EQ(info.m_quantization_info->get_axis(), 0);
+  EXPECT_THAT(log_, HasSubstr("INFO: [graph_iterator.cc:"));
+  EXPECT_THAT(log_, HasSubstr("] Converted i2 weights to u2 for tensor: w\n"));
+  // The host's bytes are left as they were.
+  EXPECT_EQ(sg_.tensor(w_).weights.buffer->data()[0], 0x1B);
+}
+
+INSTANTIATE_TEST_SUITE_P(Devices, TwoBitWeightsOnNpuAndCpuTest, ::testing::Values("NPU", "CPU"));
+
+TEST_F(TwoBitWeightsTest, GpuGetsSignedFourBitFields) {
+  Build(Quantization::PerTensor(0.25f, 1));
+  auto iterator = Iterator("GPU");
+  const TensorMetaInfo info = OpInput(*iterator, 2, 1);
+  EXPECT_EQ(info.m_element_type, ov::element::i4);
+  ASSERT_NE(info.m_tensor_data, nullptr);
+  EXPECT_EQ(info.m_tensor_data[0], 0xEF);
+  EXPECT_EQ(info.m_tensor_data[1], 0x01);
+  ASSERT_NE(info.m_quantization_info, nullptr);
+  EXPECT_THAT(info.m_quantization_info->get_zero_point(), ElementsAre(1));
+  EXPECT_THAT(log_, HasSubstr("Converted i2 weights to i4 for tensor: w"));
+}
+
+TEST_F(TwoBitWeightsTest, WithoutQuantizationTheBytesStayInPlace) {
+  Build(Quantization::None());
+  auto iterator = Iterator("NPU");
+  const TensorMetaInfo info = OpInput(*iterator, 2, 1);
+  EXPECT_EQ(info.m_element_type, ov::element::u2);
+  EXPECT_EQ(info.m_tensor_data, sg_.tensor(w_).weights.buffer->data());
+  EXPECT_EQ(info.m_quantization_info, nullptr);
+  EXPECT_THAT(log_, Not(HasSubstr("Converted")));
+}
+
+TEST_F(GraphIteratorTest, UnsupportedQuantizationKindRefusesTheNode) {
+  const TensorId x = sg_.AddInput("x", F32({1, 4}));
+  const TensorId w = sg_.AddConstant<float>("w", {1, 4}, {1, 2, 3, 4});
+  const TensorId y = sg_.AddOp(kZorvelOpCodeMul, {x, w}, "y", F32({1, 4}));
+  sg_.AddOutput(y);
+  sg_.tensor(w).quantization.kind = 3;
+  auto iterator = Iterator();
+
+  EXPECT_THAT(RefusalAt(*iterator, 2), HasSubstr("MUL_id_2"));
+  EXPECT_THAT(log_, HasSubstr("ERROR: [graph_iterator.cc:"));
+  EXPECT_THAT(log_, HasSubstr("] Unsupported Quantization type 3 \n"));
+
+  // On a graph input the input node is refused.
+  sg_.tensor(x).quantization.kind = 7;
+  EXPECT_THAT(RefusalAt(*iterator, 0), HasSubstr("Input node 0: tensor x"));
+  EXPECT_THAT(log_, HasSubstr("Unsupported Quantization type 7 "));
+}
+
+TEST_F(GraphIteratorTest, ConstantShorterThanItsShapeIsRefused) {
+  const TensorId x = sg_.AddInput("x", F32({2, 4}));
+  const TensorId short_w = sg_.AddConstant("short_w", F32({2, 4}), std::vector<uint8_t>(8, 0));
+  const TensorId exact_w = sg_.AddConstant("exact_w", F32({2, 4}), std::vector<uint8_t>(32, 0));
+  const TensorId a = sg_.AddOp(kZorvelOpCodeAdd, {x, exact_w}, "a", F32({2, 4}));
+  const TensorId b = sg_.AddOp(kZorvelOpCodeAdd, {a, short_w}, "b", F32({2, 4}));
+  sg_.AddOutput(b);
+  auto iterator = Iterator();
+
+  EXPECT_EQ(RefusalAt(*iterator, 2), "");
+  const std::string refusal = RefusalAt(*iterator, 3);
+  EXPECT_THAT(refusal, HasSubstr("Constant tensor short_w of node ADD_id_3 holds 8 bytes"));
+  EXPECT_THAT(refusal, HasSubstr("need 32"));
+  EXPECT_THAT(log_, HasSubstr("ERROR: [graph_iterator.cc:"));
+  EXPECT_THAT(log_, HasSubstr("Constant tensor short_w of node ADD_id_3 holds 8 bytes"));
+}
+
+TEST_F(GraphIteratorTest, PackedConstantsNeedOnlyTheirPackedBytes) {
+  // Five signed 2-bit values fit in two bytes.
+  const TensorId x = sg_.AddInput("x", F32({5}));
+  const TensorId w = sg_.AddConstant("w", TensorType::Ranked(kZorvelElementTypeInt2, {5}),
+                                     std::vector<uint8_t>{0x00, 0x01});
+  const TensorId y = sg_.AddOp(kZorvelOpCodeMul, {x, w}, "y", F32({5}));
+  sg_.AddOutput(y);
+  auto iterator = Iterator();
+  EXPECT_EQ(RefusalAt(*iterator, 2), "");
+}
+
+TEST_F(GraphIteratorTest, NotImplementedMembersLogAndGiveNeutralValues) {
+  const TensorId x = sg_.AddInput("x", F32({1}));
+  sg_.AddOutput(x);
+  auto iterator = Iterator();
+  auto tensor = std::dynamic_pointer_cast<DecoderBaseTensor>(DecoderAt(*iterator, 0));
+  ASSERT_NE(tensor, nullptr);
+
+  ::testing::internal::CaptureStderr();
+  EXPECT_TRUE(tensor->get_attribute("axis").empty());
+  EXPECT_EQ(tensor->get_input_size(), 0u);
+  std::string producer, port_name;
+  size_t port = 9;
+  tensor->get_input_node(0, producer, port_name, port);
+  EXPECT_EQ(port, 9u);
+  EXPECT_EQ(tensor->get_op_name(), "");
+  EXPECT_EQ(iterator->get_subgraph(0), nullptr);
+  const std::string log = ::testing::internal::GetCapturedStderr();
+  EXPECT_THAT(log, HasSubstr("ERROR: [decoder.h:"));
+  EXPECT_THAT(log, HasSubstr("] get_attribute not implemented\n"));
+  EXPECT_THAT(log, HasSubstr("] get_input_size not implemented\n"));
+  EXPECT_THAT(log, HasSubstr("] get_input_node not implemented\n"));
+  EXPECT_THAT(log, HasSubstr("] get_op_name not implemented\n"));
+  EXPECT_THAT(log, HasSubstr("ERROR: [graph_iterator.h:"));
+  EXPECT_THAT(log, HasSubstr("] get_subgraph not implemented\n"));
+}
+
+TEST_F(GraphIteratorTest, PositionPastTheEndIsRefused) {
+  const TensorId x = sg_.AddInput("x", F32({1}));
+  sg_.AddOutput(x);
+  auto iterator = Iterator();
+  ASSERT_EQ(iterator->size(), 2u);
+  EXPECT_THAT(RefusalAt(*iterator, 2), HasSubstr("No node at position 2"));
+}
+
+}  // namespace
+}  // namespace zorvel::openvino
