@@ -7,10 +7,7 @@
 #include "openvino/frontend/exception.hpp"
 #include "openvino/op/constant.hpp"
 #include "openvino/op/convert.hpp"
-#if __has_include("openvino/op/fake_quantize.hpp")
 #include "openvino/op/fake_quantize.hpp"
-#define OVREF_HAVE_FAKE_QUANTIZE 1
-#endif
 #include "openvino/op/multiply.hpp"
 #include "openvino/op/subtract.hpp"
 #include "transformations/rt_info/disable_constant_folding.hpp"
@@ -176,13 +173,8 @@ void Replace(const std::shared_ptr<TFLQuantize>& q) {
       ilo = F32(shape, real_lo), ihi = F32(shape, real_hi);
       olo = F32(shape, real_lo), ohi = F32(shape, real_hi);
     }
-#ifdef OVREF_HAVE_FAKE_QUANTIZE
     result = std::make_shared<ov::op::v0::FakeQuantize>(x, ilo, ihi, olo, ohi,
                                                         static_cast<size_t>(levels));
-#else
-    FRONT_END_GENERAL_CHECK(false, "FakeQuantize is not available to dequantize '",
-                            q->get_friendly_name(), "'");
-#endif
     if (out != ov::element::f32) result = std::make_shared<ov::op::v0::Convert>(result, out);
   }
   q->output(0).replace(result);

@@ -167,3 +167,57 @@ TEST(FrontEndQuantization, PerChannelCountMustMatchTheQuantizedDimension) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FrontEndQuantization, QuantizedActivationsBecomeFakeQuantize) {
+  // x (i8, scale 0.5, zero point 1) + x -> y (i8, scale 1, zero point 0).
+  auto g = std::make_shared<TestGraph>();
+  g->Input("x", ov::element::i8, {4}, Quant({0.5f}, {1}));
+  g->Output("y");
+  g->Tensor("y", ov::element::i8, {4}, Quant({1.f}, {0}));
+  g->Op("ADD", {"x", "x"}, {"y"}, {{"fused_activation_function", std::string("NONE")}}, "add");
+  auto model = fe_test::Convert(g);
+  const auto types = OpTypes(model);
+  EXPECT_EQ(std::count(types.begin(), types.end(), "FakeQuantize"), 2);
+  EXPECT_EQ(std::count(types.begin(), types.end(), "TFLQuantize"), 0);
+  EXPECT_EQ(model->get_results()[0]->get_element_type(), ov::element::i8);
+  auto out = Eval(model, {tensor<int>(ov::element::i8, {4}, {-128, 1, 3, 127})});
+  EXPECT_EQ(values<int>(out[0]), (std::vector<int>{-128, 0, 2, 126}));
+}
+
+TEST(FrontEndQuantization, QuantizeThenDequantizeRoundsToTheGrid) {
+  auto g = std::make_shared<TestGraph>();
+  g->Input("x", f32, {4});
+  g->Output("y");
+  g->Tensor("q", ov::element::i8, {4}, Quant({0.1f}, {0}));
+  g->Op("QUANTIZE", {"x"}, {"q"}, {}, "quantize");
+  g->Tensor("y", f32, {4});
+  g->Op("DEQUANTIZE", {"q"}, {"y"}, {}, "dequantize");
+  auto model = fe_test::Convert(g);
+  const auto types = OpTypes(model);
+  EXPECT_EQ(std::count(types.begin(), types.end(), "FakeQuantize"), 1);
+  auto out = Eval(model, {tensor<float>(f32, {4}, {0.04f, 0.26f, -20.f, 20.f})});
+  expect_near(values<float>(out[0]), {0.f, 0.3f, -12.8f, 12.7f}, 1e-5);
+}
+
+TEST(FrontEndQuantization, FullyConnectedWithPerChannelInt8Weights) {
+  // 2 outputs x 3 inputs, one scale per output channel.
+  const std::vector<int8_t> w{1, 2, 3, -4, 5, -6};
+  auto g = std::make_shared<TestGraph>();
+  g->Input("x", f32, {1, 3});
+  g->Output("y");
+  g->Constant<int8_t>("w", ov::element::i8, {2, 3}, w, Quant({0.5f, 0.25f}, {0, 0}, 0));
+  g->Constant<float>("b", f32, {2}, {1.f, -1.f});
+  g->Tensor("y", f32, {1, 2});
+  g->Op("FULLY_CONNECTED", {"x", "w", "b"}, {"y"},
+        {{"fused_activation_function", std::string("NONE")},
+         {"weights_format", int8_t{0}},
+         {"keep_num_dims", false}});
+  auto model = fe_test::Convert(g);
+  auto out = Eval(model, {tensor<float>(f32, {1, 3}, {1, 1, 2})});
+  // (1 + 2 + 6) * 0.5 + 1, (-4 + 5 - 12) * 0.25 - 1
+  expect_near(values<float>(out[0]), {5.5f, -3.75f}, 1e-6);
+}
+
+}  // namespace
