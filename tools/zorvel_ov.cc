@@ -9,6 +9,7 @@
 #include "tools/stderr_capture.h"
 #include "zorvel/host/host_api.h"
 #include "zorvel/host/host_partition.h"
+#include "zorvel/host/tflite_reader.h"
 
 namespace zorvel::tools {
 namespace {
@@ -18,7 +19,9 @@ constexpr const char kUsage[] =
     "\n"
     "commands:\n"
     "  info                   load the plug-in and print what its table reports\n"
-    "  partition [--soc NAME] ask the plug-in which ops of a small built-in model it takes\n"
+    "  partition [MODEL.tflite] [--soc NAME]\n"
+    "                         ask the plug-in which ops of a model (a small built-in one when\n"
+    "                         none is given) it takes, and why it leaves the others\n"
     "\n"
     "--plugin PATH   the plug-in library (default: the one built beside this tool)\n";
 
@@ -46,10 +49,25 @@ std::vector<std::string> ReasonsPerRefusedOp(const std::string& log) {
   return reasons;
 }
 
-int Partition(const PluginLibrary& plugin, const char* soc_model) {
+int Partition(const PluginLibrary& plugin, const std::vector<std::string>& args,
+              const char* soc_model) {
+  if (args.size() > 2) {
+    std::fprintf(stderr, "zorvel-ov: partition takes at most one model\n%s", kUsage);
+    return 2;
+  }
+  std::unique_ptr<host::HostModel> model;
+  if (args.size() == 2) {
+    auto read = host::ReadTfliteFile(args[1]);
+    if (!read.ok()) {
+      std::fprintf(stderr, "zorvel-ov: %s\n", std::string(read.status().message()).c_str());
+      return 1;
+    }
+    model = std::move(read).value();
+  } else {
+    model = BuildSmallPartitionModel();
+  }
   const PluginApiTable& table = plugin.table();
   host::HostApi api;
-  std::unique_ptr<host::HostModel> model = BuildSmallPartitionModel();
   ZorvelCompilerPlugin handle = nullptr;
   if (table.create_plugin(api.table(), &handle, nullptr, nullptr) != kZorvelStatusOk) {
     std::fprintf(stderr, "zorvel-ov: the plug-in could not be created\n");
@@ -178,7 +196,9 @@ int Main(int argc, char** argv) {
     std::fprintf(stderr, "zorvel-ov: %s\n", error.c_str());
     return 1;
   }
-  if (command == "partition") return Partition(plugin, has_soc_model ? soc_model.c_str() : nullptr);
+  if (command == "partition") {
+    return Partition(plugin, args, has_soc_model ? soc_model.c_str() : nullptr);
+  }
   return Info(plugin);
 }
 
