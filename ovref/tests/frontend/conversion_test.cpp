@@ -172,3 +172,118 @@ TEST(FrontEndConversion, PartialConversionKeepsUntranslatedOpsAndConvertFinishes
 }
 
 }  // namespace
+
+namespace {
+
+// Exposes the translator table.
+class TableFrontEnd : public ov::frontend::tensorflow_lite::FrontEnd {
+ public:
+  const ov::frontend::tensorflow_lite::TranslatorDictionaryType& table() const {
+    return m_op_translators;
+  }
+};
+
+TEST(FrontEndConversion, EveryOperationTypeThePartitionerSelectsHasATranslator) {
+  const std::vector<std::string> selected{"ADD",
+                                          "AVERAGE_POOL_2D",
+                                          "CONCATENATION",
+                                          "CONV_2D",
+                                          "DEPTHWISE_CONV_2D",
+                                          "DEPTH_TO_SPACE",
+                                          "DEQUANTIZE",
+                                          "EMBEDDING_LOOKUP",
+                                          "FULLY_CONNECTED",
+                                          "L2_NORMALIZATION",
+                                          "LOGISTIC",
+                                          "MAX_POOL_2D",
+                                          "MUL",
+                                          "RELU",
+                                          "RESHAPE",
+                                          "RESIZE_BILINEAR",
+                                          "SOFTMAX",
+                                          "TANH",
+                                          "PAD",
+                                          "GATHER",
+                                          "TRANSPOSE",
+                                          "MEAN",
+                                          "SUB",
+                                          "DIV",
+                                          "STRIDED_SLICE",
+                                          "EXP",
+                                          "TOPK_V2",
+                                          "SPLIT",
+                                          "CAST",
+                                          "PRELU",
+                                          "MAXIMUM",
+                                          "ARG_MAX",
+                                          "MINIMUM",
+                                          "LESS",
+                                          "PADV2",
+                                          "GREATER",
+                                          "GREATER_EQUAL",
+                                          "LESS_EQUAL",
+                                          "SELECT",
+                                          "SLICE",
+                                          "SIN",
+                                          "TRANSPOSE_CONV",
+                                          "TILE",
+                                          "EXPAND_DIMS",
+                                          "EQUAL",
+                                          "NOT_EQUAL",
+                                          "LOG",
+                                          "SUM",
+                                          "SQRT",
+                                          "RSQRT",
+                                          "POW",
+                                          "REDUCE_MAX",
+                                          "PACK",
+                                          "LOGICAL_OR",
+                                          "ONE_HOT",
+                                          "LOGICAL_AND",
+                                          "LOGICAL_NOT",
+                                          "UNPACK",
+                                          "FLOOR_DIV",
+                                          "REDUCE_ANY",
+                                          "SQUARE",
+                                          "FLOOR_MOD",
+                                          "RANGE",
+                                          "RESIZE_NEAREST_NEIGHBOR",
+                                          "LEAKY_RELU",
+                                          "SQUARED_DIFFERENCE",
+                                          "MIRROR_PAD",
+                                          "ABS",
+                                          "REVERSE_V2",
+                                          "GATHER_ND",
+                                          "COS",
+                                          "QUANTIZE",
+                                          "HARD_SWISH",
+                                          "SELECT_V2",
+                                          "BATCH_MATMUL",
+                                          "CUMSUM",
+                                          "BROADCAST_TO",
+                                          "CONV_3D",
+                                          "REDUCE_ALL",
+                                          "GELU",
+                                          "RELU_0_TO_1",
+                                          "SIGN",
+                                          "STABLEHLO_COMPOSITE"};
+  ASSERT_EQ(selected.size(), 83u);
+  TableFrontEnd fe;
+  for (const auto& type : selected) EXPECT_EQ(fe.table().count(type), 1u) << type;
+}
+
+TEST(FrontEndConversion, Conv3DOnNdhwcData) {
+  // A 1x1x1 kernel over two channels is a per-voxel matrix product.
+  auto model = fe_test::OneOp()
+                   .In(ov::element::f32, {1, 2, 1, 1, 2})
+                   .Const(ov::element::f32, {1, 1, 1, 2, 1}, std::vector<float>{2, -1})
+                   .Make("CONV_3D", {{ov::element::f32, {1, 2, 1, 1, 1}}},
+                         {{"strides", std::vector<int64_t>{1, 1, 1, 1, 1}},
+                          {"padding", std::string("VALID")},
+                          {"dilations", std::vector<int64_t>{1, 1, 1, 1, 1}},
+                          {"activation", std::string("NONE")}});
+  auto out = fe_test::Eval(model, {tensor<float>(ov::element::f32, {1, 2, 1, 1, 2}, {1, 2, 5, 3})});
+  EXPECT_EQ(values<float>(out[0]), (std::vector<float>{0, 7}));
+}
+
+}  // namespace
