@@ -6,6 +6,11 @@
 #include <sstream>
 
 #include "openvino/core/rt_info/weightless_caching_attributes.hpp"
+#include "openvino/op/max_pool.hpp"
+#include "openvino/op/softmax.hpp"
+#include "openvino/op/split.hpp"
+#include "openvino/op/strided_slice.hpp"
+#include "openvino/op/topk.hpp"
 #include "openvino/runtime/core.hpp"
 #include "openvino/runtime/ovref_properties.hpp"
 #include "runtime_test_utils.hpp"
@@ -92,6 +97,43 @@ TEST(Blob, RoundTripOnEveryDeviceMatchesDirectEvaluation) {
     std::memcpy(t.data(), blob.data(), blob.size());
     auto from_tensor = core.import_model(t, dev);
     EXPECT_EQ(Infer(from_tensor, input), expected) << dev;
+  }
+}
+
+TEST(Blob, OperationsWithShapeEnumAndMaskAttributesRoundTrip) {
+  using namespace ov::op;
+  auto x = std::make_shared<v0::Parameter>(ov::element::f32, ov::PartialShape{1, 2, 5, 5});
+  auto pool = std::make_shared<v8::MaxPool>(
+      x, ov::Strides{2, 2}, ov::Strides{1, 1}, ov::Shape{0, 0}, ov::Shape{0, 0}, ov::Shape{2, 2},
+      ov::op::RoundingType::CEIL, ov::op::PadType::EXPLICIT, ov::element::i32, 2);
+  auto soft = std::make_shared<v8::Softmax>(pool->output(0), -1);
+  auto axis = v0::Constant::create(ov::element::i64, ov::Shape{}, std::vector<int64_t>{1});
+  auto split = std::make_shared<v1::Split>(x, axis, 2);
+  auto k = v0::Constant::create(ov::element::i64, ov::Shape{}, std::vector<int64_t>{3});
+  auto topk = std::make_shared<v11::TopK>(split->output(1), k, -1, ov::op::TopKMode::MIN,
+                                          ov::op::TopKSortType::SORT_VALUES, ov::element::i64);
+  auto begin =
+      v0::Constant::create(ov::element::i64, ov::Shape{4}, std::vector<int64_t>{0, 0, 1, 0});
+  auto end = v0::Constant::create(ov::element::i64, ov::Shape{4}, std::vector<int64_t>{0, 0, 3, 4});
+  auto stride =
+      v0::Constant::create(ov::element::i64, ov::Shape{4}, std::vector<int64_t>{1, 1, 1, 2});
+  auto slice = std::make_shared<v1::StridedSlice>(split->output(0), begin, end, stride,
+                                                  std::vector<int64_t>{1, 1, 0, 1},
+                                                  std::vector<int64_t>{1, 1, 0, 1});
+  auto model = std::make_shared<ov::Model>(
+      ov::OutputVector{soft, pool->output(1), topk->output(0), topk->output(1), slice},
+      ov::ParameterVector{x}, "attrs");
+  ov::Tensor input(ov::element::f32, ov::Shape{1, 2, 5, 5});
+  for (size_t i = 0; i < 50; ++i)
+    input.data<float>()[i] = static_cast<float>((i * 7) % 11) - 5.0f + 0.1f * i;
+  const auto expected = Reference(model, input);
+
+  ov::Core core;
+  for (const char* dev : {"CPU", "GPU", "NPU"}) {
+    auto imported = ImportText(core, Export(core.compile_model(model, dev)), dev);
+    EXPECT_EQ(Infer(imported, input), expected) << dev;
+    EXPECT_EQ(imported.output(1).get_element_type(), ov::element::i32);
+    EXPECT_EQ(imported.output(3).get_element_type(), ov::element::i64);
   }
 }
 
