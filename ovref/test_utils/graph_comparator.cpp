@@ -16,6 +16,7 @@
 #include "openvino/core/node.hpp"
 #include "openvino/op/constant.hpp"
 #include "openvino/runtime/aligned_buffer.hpp"
+#include "transformations/rt_info/fused_names_attribute.hpp"
 
 namespace {
 
@@ -502,6 +503,18 @@ FunctionsComparator::Result FunctionsComparator::compare(
     return Result::error(std::string("Comparison failed: ") + e.what());
   }
   return Result::error("CmpValues are invalid");
+}
+
+void check_rt_info(const std::shared_ptr<ov::Model>& f) {
+  const std::string key = ov::FusedNames::get_type_info_static();
+  std::stringstream errors;
+  for (const auto& op : f->get_ops()) {
+    if (ov::is_type<ov::op::v0::Constant>(op)) continue;
+    if (!op->get_rt_info().count(key)) {
+      errors << "Node: " << op->get_friendly_name() << " has no attribute: " << key << "\n";
+    }
+  }
+  if (!errors.str().empty()) OPENVINO_THROW(errors.str());
 }
 
 namespace ov {

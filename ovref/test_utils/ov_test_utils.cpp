@@ -4,6 +4,8 @@
 #include <set>
 #include <unordered_set>
 
+#include "transformations/init_node_info.hpp"
+
 namespace ov {
 namespace test {
 namespace utils {
@@ -59,7 +61,7 @@ TransformationTestsF::TransformationTestsF() : comparator(FunctionsComparator::n
   comparator.enable(FunctionsComparator::CmpValues::SUBGRAPH_DESCRIPTORS);
 }
 
-void TransformationTestsF::SetUp() {}
+void TransformationTestsF::SetUp() { manager.register_pass<ov::pass::InitNodeInfo>(); }
 
 void TransformationTestsF::TearDown() {
   if (IsSkipped()) return;
@@ -94,6 +96,14 @@ void TransformationTestsF::TearDown() {
     } else {
       ASSERT_EQ(now, before) << "Output node names are different: " << now << " and " << before
                              << " (reference)";
+    }
+  }
+
+  if (m_rt_info_check) {
+    try {
+      check_rt_info(model);
+    } catch (const std::exception& e) {
+      FAIL() << e.what();
     }
   }
 

@@ -22,6 +22,8 @@
 #include "openvino/pass/pattern/op/label.hpp"
 #include "openvino/pass/pattern/op/wrap_type.hpp"
 #include "pass_test_utils.hpp"
+#include "transformations/init_node_info.hpp"
+#include "transformations/rt_info/fused_names_attribute.hpp"
 
 namespace {
 
@@ -410,6 +412,37 @@ TEST(ManagerRun, ValidateRecomputesStaleShapes) {
   manager.register_pass<Widen>();
   EXPECT_TRUE(manager.run_passes(model));
   EXPECT_EQ(model->get_output_partial_shape(0), (ov::PartialShape{4, 3}));
+}
+
+TEST(FusedNamesInfo, FollowRewritesAndRevealMissingCopies) {
+  auto model = nested_add_mul(nullptr);
+  ov::pass::Manager manager;
+  manager.register_pass<ov::pass::InitNodeInfo>();
+  manager.register_pass<DistributeMultiply>();
+  manager.register_pass<ov::pass::ConstantFolding>();
+  manager.run_passes(model);
+  EXPECT_NO_THROW(check_rt_info(model));
+  auto root = model->get_results()[0]->get_input_node_shared_ptr(0);
+  EXPECT_EQ(ov::getFusedNames(root), "mul");
+  // The folded 2 * 3 merges the names of everything folded into it.
+  auto folded = root->get_input_node_shared_ptr(1);
+  ASSERT_TRUE(ov::is_type<Constant>(folded));
+  const auto names = ov::getFusedNamesVector(folded);
+  EXPECT_NE(std::find(names.begin(), names.end(), "mul"), names.end());
+  EXPECT_GT(names.size(), 1u);
+
+  // A node made without copy_runtime_info is reported.
+  auto bare = std::make_shared<Relu>(root);
+  bare->set_friendly_name("bare");
+  model->get_results()[0]->input(0).replace_source_output(bare);
+  try {
+    check_rt_info(model);
+    FAIL() << "expected an exception";
+  } catch (const ov::Exception& e) {
+    EXPECT_NE(std::string(e.what()).find("Node: bare has no attribute: fused_names_0"),
+              std::string::npos)
+        << e.what();
+  }
 }
 
 TEST(PassConfigBehaviour, CallbacksAndDisabledSets) {

@@ -94,6 +94,10 @@ inline std::pair<bool, std::string> compare_functions(
   return {r.valid, r.message};
 }
 
+// Throws when an op other than a Constant has no FusedNames entry ("fused_names_0"): a pass
+// made a node without copy_runtime_info from what it replaced.
+void check_rt_info(const std::shared_ptr<ov::Model>& f);
+
 namespace ov {
 namespace test {
 namespace utils {
