@@ -1,6 +1,7 @@
 // The graph iterator walked over stand-in host subgraphs, as the front end walks it.
 #include "zorvel/vendors/intel_openvino/compiler/graph_iterator.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,6 +10,9 @@
 #include "gtest/gtest.h"
 #include "logging/zorvel_logging.h"
 #include "openvino/core/except.hpp"
+#include "openvino/core/model.hpp"
+#include "openvino/frontend/tensorflow_lite/frontend.hpp"
+#include "openvino/runtime/tensor.hpp"
 #include "zorvel/host/host_api.h"
 #include "zorvel/host/host_model.h"
 #include "zorvel/vendors/intel_openvino/compiler/decoder.h"
@@ -98,6 +102,7 @@ TEST_F(GraphIteratorTest, NodesComeAsInputsThenOutputsThenOps) {
   ASSERT_EQ(iterator->size(), 6u);
   EXPECT_EQ(iterator->get_subgraph_size(), 0u);
   std::vector<std::string> walk;
+  ::testing::internal::CaptureStderr();
   for (iterator->reset(); !iterator->is_end(); iterator->next()) {
     std::shared_ptr<DecoderBase> decoder = iterator->get_decoder();
     if (auto tensor = std::dynamic_pointer_cast<DecoderBaseTensor>(decoder)) {
@@ -115,6 +120,7 @@ TEST_F(GraphIteratorTest, NodesComeAsInputsThenOutputsThenOps) {
       walk.push_back(op->get_op_name() + " " + operands);
     }
   }
+  ::testing::internal::GetCapturedStderr();
   EXPECT_THAT(walk, ElementsAre("x in=0 out=-1", "y in=1 out=-1", "c in=-1 out=2", "ADD_id_3 xy->a",
                                 "MUL_id_4 ay->b", "SUB_id_5 bx->c"));
 
@@ -362,6 +368,110 @@ TEST_F(GraphIteratorTest, PositionPastTheEndIsRefused) {
   ASSERT_EQ(iterator->size(), 2u);
   EXPECT_THAT(RefusalAt(*iterator, 2), HasSubstr("No node at position 2"));
 }
+
+// The tensorflow_lite front end loading and converting a host subgraph through the iterator.
+class FrontEndTest : public GraphIteratorTest {
+ protected:
+  void SetUp() override {}
+  void TearDown() override {}
+
+  std::shared_ptr<ov::frontend::InputModel> Load(const std::string& device) {
+    std::shared_ptr<ov::frontend::tensorflow_lite::GraphIterator> iterator = Iterator(device);
+    return front_end_.load(ov::Any(iterator));
+  }
+
+  ov::frontend::tensorflow_lite::FrontEnd front_end_;
+};
+
+TEST_F(FrontEndTest, ConvertsAConvolutionWithHostWeights) {
+  // x [1,2,2,2] NHWC -> 1x1 CONV_2D with weights [3,1,1,2] (OHWI) and a bias -> y [1,2,2,3]
+  const TensorId x = sg_.AddInput("x", F32({1, 2, 2, 2}));
+  const TensorId w = sg_.AddConstant<float>("w", {3, 1, 1, 2}, {1, 0, 0, 1, 1, -1});
+  const TensorId b = sg_.AddConstant<float>("b", {3}, {0.5f, 0, 10});
+  const TensorId out = sg_.AddTensor("y", F32({1, 2, 2, 3}));
+  sg_.AddOp(kZorvelOpCodeConv2d, {x, w, b}, {out})
+      .SetOption(46, 1u)  // VALID
+      .SetOption(47, 1)
+      .SetOption(48, 1)
+      .SetOption(49, 0u)
+      .SetOption(50, 1)
+      .SetOption(51, 1);
+  sg_.AddOutput(out);
+
+  std::shared_ptr<ov::frontend::InputModel> input_model = Load("NPU");
+  ASSERT_NE(input_model, nullptr);
+  std::shared_ptr<ov::Model> model = front_end_.convert(input_model);
+  ASSERT_NE(model, nullptr);
+
+  ASSERT_EQ(model->get_parameters().size(), 1u);
+  EXPECT_EQ(model->get_parameters()[0]->get_friendly_name(), "x");
+  ASSERT_EQ(model->get_results().size(), 1u);
+  EXPECT_EQ(model->get_results()[0]->get_input_node_shared_ptr(0)->get_friendly_name(),
+            "CONV_2D_id_2");
+  std::vector<std::string> constants;
+  for (const auto& node : model->get_ordered_ops()) {
+    if (std::string(node->get_type_name()) == "Constant") {
+      constants.push_back(node->get_friendly_name());
+    }
+  }
+  EXPECT_THAT(constants, ::testing::Contains("w"));
+
+  ov::Tensor input(ov::element::f32, ov::Shape{1, 2, 2, 2});
+  const std::vector<float> pixels = {1, 2, 3, 4, 5, 6, 7, 8};
+  std::copy(pixels.begin(), pixels.end(), input.data<float>());
+  ov::TensorVector outputs;
+  ASSERT_TRUE(model->evaluate(outputs, {input}));
+  ASSERT_EQ(outputs.size(), 1u);
+  ASSERT_EQ(outputs[0].get_shape(), (ov::Shape{1, 2, 2, 3}));
+  std::vector<float> expected;
+  for (size_t p = 0; p < 4; ++p) {
+    const float c0 = pixels[2 * p], c1 = pixels[2 * p + 1];
+    expected.insert(expected.end(), {c0 + 0.5f, c1, c0 - c1 + 10});
+  }
+  const float* got = outputs[0].data<float>();
+  EXPECT_EQ(std::vector<float>(got, got + expected.size()), expected);
+}
+
+TEST_F(FrontEndTest, RefusedNodeEndsTheLoadWithAnException) {
+  const TensorId x = sg_.AddInput("x", F32({1, 4}));
+  const TensorId w = sg_.AddConstant("w", F32({1, 4}), std::vector<uint8_t>(4, 0));
+  const TensorId y = sg_.AddOp(kZorvelOpCodeAdd, {x, w}, "y", F32({1, 4}));
+  sg_.AddOutput(y);
+  ::testing::internal::CaptureStderr();
+  EXPECT_THROW(Load("CPU"), ov::Exception);
+  EXPECT_THAT(::testing::internal::GetCapturedStderr(), HasSubstr("Constant tensor w"));
+}
+
+class TwoBitFrontEndTest : public FrontEndTest,
+                           public ::testing::WithParamInterface<const char*> {};
+
+// The rewritten weights dequantize to the values the host's signed fields stand for.
+TEST_P(TwoBitFrontEndTest, RewrittenWeightsKeepTheirValues) {
+  // Weights -1, -2, 1, 0 (the byte 0x1B) with scale 0.5 and zero point 1: -1, -1.5, 0, -0.5.
+  const TensorId x = sg_.AddInput("x", F32({1, 4}));
+  const TensorId w = sg_.AddConstant("w", TensorType::Ranked(kZorvelElementTypeInt2, {1, 4}),
+                                     std::vector<uint8_t>{0x1B}, Quantization::PerTensor(0.5f, 1));
+  const TensorId out = sg_.AddTensor("y", F32({1, 1}));
+  sg_.AddOp(kZorvelOpCodeFullyConnected, {x, w}, {out})
+      .SetOption(66, 0u)
+      .SetOption(67, 0u)
+      .SetOption(68, false);
+  sg_.AddOutput(out);
+
+  ::testing::internal::CaptureStderr();
+  std::shared_ptr<ov::Model> model = front_end_.convert(Load(GetParam()));
+  ::testing::internal::GetCapturedStderr();
+  ASSERT_NE(model, nullptr);
+  ov::Tensor input(ov::element::f32, ov::Shape{1, 4});
+  const std::vector<float> values = {1, 2, 3, 4};
+  std::copy(values.begin(), values.end(), input.data<float>());
+  ov::TensorVector outputs;
+  ASSERT_TRUE(model->evaluate(outputs, {input}));
+  ASSERT_EQ(outputs.size(), 1u);
+  EXPECT_FLOAT_EQ(outputs[0].data<float>()[0], 1 * -1.0f + 2 * -1.5f + 3 * 0.0f + 4 * -0.5f);
+}
+
+INSTANTIATE_TEST_SUITE_P(Devices, TwoBitFrontEndTest, ::testing::Values("NPU", "CPU", "GPU"));
 
 }  // namespace
 }  // namespace zorvel::openvino
