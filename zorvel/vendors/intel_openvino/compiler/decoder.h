@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "logging/zorvel_logging.h"
@@ -121,7 +122,8 @@ class DecoderOperation : public ov::frontend::tensorflow_lite::DecoderBaseOperat
   // a failed host read gives status 3, "Failed to get <what> for <op name>".
   Expected<ov::Any> ResolveAttribute(const std::string& name) const;
 
-  uint32_t op_code() const { return op_code_; }
+  // The host op code (32 when the host has no op-code entry).
+  uint32_t OpCode() const { return op_code_; }
 
  private:
   template <typename T>

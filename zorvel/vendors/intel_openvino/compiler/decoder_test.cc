@@ -123,6 +123,13 @@ TEST_F(DecoderTest, NameIsTypeAndNodePosition) {
   EXPECT_EQ(decoder.get_op_type(), "CONV_2D");
   EXPECT_EQ(decoder.get_op_name(), "CONV_2D_id_7");
   EXPECT_THAT(log_, HasSubstr("] op_type(CONV_2D) op_name(CONV_2D_id_7)"));
+  EXPECT_EQ(decoder.OpCode(), 3u);
+
+  // Without the op-code entry the op reads as code 32.
+  api_.RemoveEntry(9);
+  const DecoderOperation neutral = Decoder(op, 2);
+  EXPECT_EQ(neutral.OpCode(), 32u);
+  EXPECT_EQ(neutral.get_op_name(), "CUSTOM_id_2");
 }
 
 TEST_F(DecoderTest, UnknownOpCodeGetsAnEmptyTypeAndAnswersNothing) {

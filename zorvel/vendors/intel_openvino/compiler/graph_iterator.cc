@@ -1,5 +1,6 @@
 #include "zorvel/vendors/intel_openvino/compiler/graph_iterator.h"
 
+#include <optional>
 #include <sstream>
 #include <utility>
 
