@@ -28,15 +28,13 @@ void check_scalar(const Node* node, size_t port, const char* what) {
 
 // ---- OneHot ----
 
-namespace v1 {
+namespace util {
 
-OneHot::OneHot(const Output<Node>& indices, const Output<Node>& depth, const Output<Node>& on_value,
-               const Output<Node>& off_value, int64_t axis)
-    : Op({indices, depth, on_value, off_value}), m_axis(axis) {
-  constructor_validate_and_infer_types();
-}
+OneHotBase::OneHotBase(const Output<Node>& indices, const Output<Node>& depth,
+                       const Output<Node>& on_value, const Output<Node>& off_value, int64_t axis)
+    : Op({indices, depth, on_value, off_value}), m_axis(axis) {}
 
-void OneHot::validate_and_infer_types() {
+void OneHotBase::validate_and_infer_types() {
   shape::check_integral_input(this, 0, "Indices element type");
   shape::check_integral_input(this, 1, "Depth element type");
   element::Type type;
@@ -66,24 +64,20 @@ void OneHot::validate_and_infer_types() {
   set_output_type(0, type, out);
 }
 
-bool OneHot::visit_attributes(AttributeVisitor& visitor) {
+bool OneHotBase::visit_attributes(AttributeVisitor& visitor) {
   visitor.on_attribute("axis", m_axis);
   return true;
 }
 
-std::shared_ptr<Node> OneHot::clone_with_new_inputs(const OutputVector& new_args) const {
-  check_new_args_count(this, new_args);
-  return std::make_shared<OneHot>(new_args.at(0), new_args.at(1), new_args.at(2), new_args.at(3),
-                                  m_axis);
-}
-
-bool OneHot::has_evaluate() const {
+bool OneHotBase::has_evaluate() const {
   const auto& type = get_input_element_type(2);
   return get_input_element_type(0).is_integral_number() && type.is_static() &&
          type.bitwidth() >= 8 && type != element::string;
 }
 
-bool OneHot::evaluate(TensorVector& outputs, const TensorVector& inputs) const {
+bool OneHotBase::evaluate_one_hot(TensorVector& outputs, const TensorVector& inputs,
+                                  bool normalize_negative) const {
+  if (inputs.size() != 4) return false;
   const auto& type = inputs[2].get_element_type();
   if (!inputs[0].get_element_type().is_integral_number() ||
       !inputs[1].get_element_type().is_integral_number() || inputs[1].get_size() != 1 ||
@@ -110,15 +104,64 @@ bool OneHot::evaluate(TensorVector& outputs, const TensorVector& inputs) const {
   // Index element at (outer o, inner i) maps to output (o, k, i) for k in [0, depth).
   for (size_t n = 0; n < indices.size(); ++n) {
     const size_t o = n / inner, i = n % inner;
+    int64_t hot = indices[n];
+    if (normalize_negative && hot < 0 && hot >= -depth) hot += depth;
     for (size_t k = 0; k < d; ++k) {
-      const bool hot = indices[n] == static_cast<int64_t>(k);
-      std::memcpy(dst + ((o * d + k) * inner + i) * es, hot ? on : off, es);
+      std::memcpy(dst + ((o * d + k) * inner + i) * es, hot == static_cast<int64_t>(k) ? on : off,
+                  es);
     }
   }
   return true;
 }
 
+}  // namespace util
+
+namespace v1 {
+
+OneHot::OneHot(const Output<Node>& indices, const Output<Node>& depth, const Output<Node>& on_value,
+               const Output<Node>& off_value, int64_t axis)
+    : OneHotBase(indices, depth, on_value, off_value, axis) {
+  constructor_validate_and_infer_types();
+}
+
+std::shared_ptr<Node> OneHot::clone_with_new_inputs(const OutputVector& new_args) const {
+  check_new_args_count(this, new_args);
+  return std::make_shared<OneHot>(new_args.at(0), new_args.at(1), new_args.at(2), new_args.at(3),
+                                  m_axis);
+}
+
+bool OneHot::evaluate(TensorVector& outputs, const TensorVector& inputs) const {
+  return evaluate_one_hot(outputs, inputs, false);
+}
+
 }  // namespace v1
+
+namespace v16 {
+
+OneHot::OneHot(const Output<Node>& indices, const Output<Node>& depth, const Output<Node>& on_value,
+               const Output<Node>& off_value, int64_t axis, NegativeIndicesMode mode)
+    : OneHotBase(indices, depth, on_value, off_value, axis), m_negative_indices_mode(mode) {
+  constructor_validate_and_infer_types();
+}
+
+bool OneHot::visit_attributes(AttributeVisitor& visitor) {
+  OneHotBase::visit_attributes(visitor);
+  visitor.on_attribute("negative_indices_mode", m_negative_indices_mode);
+  return true;
+}
+
+std::shared_ptr<Node> OneHot::clone_with_new_inputs(const OutputVector& new_args) const {
+  check_new_args_count(this, new_args);
+  return std::make_shared<OneHot>(new_args.at(0), new_args.at(1), new_args.at(2), new_args.at(3),
+                                  m_axis, m_negative_indices_mode);
+}
+
+bool OneHot::evaluate(TensorVector& outputs, const TensorVector& inputs) const {
+  return evaluate_one_hot(outputs, inputs,
+                          m_negative_indices_mode == NegativeIndicesMode::NORMALIZE);
+}
+
+}  // namespace v16
 
 // ---- Range ----
 
@@ -200,7 +243,7 @@ bool Range::evaluate(TensorVector& outputs, const TensorVector& inputs) const {
   for (size_t i = 0; i < 3; ++i) {
     const auto& t = inputs[i];
     if (t.get_size() != 1 || !eval::in_set(t.get_element_type(), eval::kNumeric)) return false;
-    v[i] = util::get_double(t.get_element_type(), t.data(), 0);
+    v[i] = ov::util::get_double(t.get_element_type(), t.data(), 0);
   }
   int64_t len = 0;
   try {
@@ -266,4 +309,19 @@ bool ConvertLike::evaluate(TensorVector& outputs, const TensorVector& inputs) co
 
 }  // namespace v1
 }  // namespace op
+
+std::ostream& operator<<(std::ostream& s, const op::v16::OneHot::NegativeIndicesMode& mode) {
+  return s << as_string(mode);
+}
+
+template <>
+EnumNames<op::v16::OneHot::NegativeIndicesMode>&
+EnumNames<op::v16::OneHot::NegativeIndicesMode>::get() {
+  using M = op::v16::OneHot::NegativeIndicesMode;
+  static auto enum_names =
+      EnumNames<M>("op::v16::OneHot::NegativeIndicesMode",
+                   {{"ignore-negative", M::IGNORE_NEGATIVE}, {"normalize", M::NORMALIZE}});
+  return enum_names;
+}
+
 }  // namespace ov

@@ -352,6 +352,95 @@ std::shared_ptr<Node> GatherND::clone_with_new_inputs(const OutputVector& new_ar
 
 // ---- ScatterNDUpdate ----
 
+namespace {
+
+// Copies data to the output, then writes (or, with a reduction, combines) every update slice at
+// the position its index tuple addresses. Every index is checked before anything is written.
+bool scatter_nd(TensorVector& outputs, const TensorVector& inputs,
+                v15::ScatterNDUpdate::Reduction reduction) {
+  using Reduction = v15::ScatterNDUpdate::Reduction;
+  if (inputs.size() != 3) return false;
+  const auto& data = inputs[0];
+  const auto& updates = inputs[2];
+  const auto& type = data.get_element_type();
+  if (!byte_sized(type) || updates.get_element_type() != type ||
+      !inputs[1].get_element_type().is_integral_number()) {
+    return false;
+  }
+  if (reduction != Reduction::NONE && !eval::in_set(type, eval::kNumeric)) return false;
+  const Shape& ds = data.get_shape();
+  const Shape& is = inputs[1].get_shape();
+  if (is.empty() || is.back() > ds.size()) return false;
+  const size_t k = is.back();
+  size_t slice = 1;
+  for (size_t i = k; i < ds.size(); ++i) slice *= ds[i];
+  size_t count = 1;
+  for (size_t i = 0; i + 1 < is.size(); ++i) count *= is[i];
+  if (updates.get_size() != count * slice) return false;
+  const auto strides = eval::element_strides(ds);
+  const auto idx = eval::read_int64(inputs[1]);
+  std::vector<size_t> targets(count);
+  for (size_t t = 0; t < count; ++t) {
+    size_t at = 0;
+    for (size_t j = 0; j < k; ++j) {
+      const auto dim = static_cast<int64_t>(ds[j]);
+      int64_t v = idx[t * k + j];
+      if (v < 0) v += dim;
+      if (v < 0 || v >= dim) return false;
+      at += static_cast<size_t>(v) * strides[j];
+    }
+    targets[t] = at;
+  }
+  auto& out = frontend_ops::output_tensor(outputs, 0, type, ds);
+  if (out.data() != data.data() && data.get_byte_size() > 0) {
+    std::memcpy(out.data(), data.data(), data.get_byte_size());
+  }
+  if (reduction == Reduction::NONE) {
+    const size_t es = type.size();
+    auto* dst = static_cast<char*>(out.data());
+    const auto* src = static_cast<const char*>(updates.data());
+    for (size_t t = 0; t < count; ++t) {
+      std::memcpy(dst + targets[t] * es, src + t * slice * es, slice * es);
+    }
+    return true;
+  }
+  return eval::dispatch(type, eval::kNumeric, [&](auto tag) {
+    using T = typename decltype(tag)::type;
+    using C = eval::compute_t<T>;
+    eval::ConstView<T> u(updates);
+    eval::MutView<T> y(out);
+    for (size_t t = 0; t < count; ++t) {
+      for (size_t e = 0; e < slice; ++e) {
+        const C a = static_cast<C>(y[targets[t] + e]);
+        const C b = static_cast<C>(u[t * slice + e]);
+        C r = b;
+        switch (reduction) {
+          case Reduction::SUM:
+            r = eval::wrap_add(a, b);
+            break;
+          case Reduction::SUB:
+            r = eval::wrap_sub(a, b);
+            break;
+          case Reduction::PROD:
+            r = eval::wrap_mul(a, b);
+            break;
+          case Reduction::MIN:
+            r = b < a ? b : a;
+            break;
+          case Reduction::MAX:
+            r = a < b ? b : a;
+            break;
+          case Reduction::NONE:
+            break;
+        }
+        y[targets[t] + e] = static_cast<T>(r);
+      }
+    }
+  });
+}
+
+}  // namespace
+
 namespace util {
 
 ScatterNDBase::ScatterNDBase(const Output<Node>& inputs, const Output<Node>& indices,
@@ -422,52 +511,41 @@ bool ScatterNDUpdate::has_evaluate() const {
 }
 
 bool ScatterNDUpdate::evaluate(TensorVector& outputs, const TensorVector& inputs) const {
-  if (inputs.size() != 3) return false;
-  const auto& data = inputs[0];
-  const auto& updates = inputs[2];
-  const auto& type = data.get_element_type();
-  if (!byte_sized(type) || updates.get_element_type() != type ||
-      !inputs[1].get_element_type().is_integral_number()) {
-    return false;
-  }
-  const Shape& ds = data.get_shape();
-  const Shape& is = inputs[1].get_shape();
-  if (is.empty() || is.back() > ds.size()) return false;
-  const size_t k = is.back();
-  size_t slice = 1;
-  for (size_t i = k; i < ds.size(); ++i) slice *= ds[i];
-  size_t count = 1;
-  for (size_t i = 0; i + 1 < is.size(); ++i) count *= is[i];
-  if (updates.get_size() != count * slice) return false;
-  const auto strides = eval::element_strides(ds);
-  const auto idx = eval::read_int64(inputs[1]);
-  // Check every index before writing anything.
-  std::vector<size_t> targets(count);
-  for (size_t t = 0; t < count; ++t) {
-    size_t at = 0;
-    for (size_t j = 0; j < k; ++j) {
-      const auto dim = static_cast<int64_t>(ds[j]);
-      int64_t v = idx[t * k + j];
-      if (v < 0) v += dim;
-      if (v < 0 || v >= dim) return false;
-      at += static_cast<size_t>(v) * strides[j];
-    }
-    targets[t] = at;
-  }
-  auto& out = frontend_ops::output_tensor(outputs, 0, type, ds);
-  if (out.data() != data.data() && data.get_byte_size() > 0) {
-    std::memcpy(out.data(), data.data(), data.get_byte_size());
-  }
-  const size_t es = type.size();
-  auto* dst = static_cast<char*>(out.data());
-  const auto* src = static_cast<const char*>(updates.data());
-  for (size_t t = 0; t < count; ++t) {
-    std::memcpy(dst + targets[t] * es, src + t * slice * es, slice * es);
-  }
-  return true;
+  return scatter_nd(outputs, inputs, v15::ScatterNDUpdate::Reduction::NONE);
 }
 
 }  // namespace v3
+
+namespace v15 {
+
+ScatterNDUpdate::ScatterNDUpdate(const Output<Node>& inputs, const Output<Node>& indices,
+                                 const Output<Node>& updates, const Reduction reduction)
+    : ScatterNDBase(inputs, indices, updates), m_reduction(reduction) {
+  constructor_validate_and_infer_types();
+}
+
+bool ScatterNDUpdate::visit_attributes(AttributeVisitor& visitor) {
+  visitor.on_attribute("reduction", m_reduction);
+  return true;
+}
+
+std::shared_ptr<Node> ScatterNDUpdate::clone_with_new_inputs(const OutputVector& new_args) const {
+  check_new_args_count(this, new_args);
+  return std::make_shared<ScatterNDUpdate>(new_args.at(0), new_args.at(1), new_args.at(2),
+                                           m_reduction);
+}
+
+bool ScatterNDUpdate::has_evaluate() const {
+  const auto& type = get_input_element_type(0);
+  return byte_sized(type) && get_input_element_type(1).is_integral_number() &&
+         (m_reduction == Reduction::NONE || eval::in_set(type, eval::kNumeric));
+}
+
+bool ScatterNDUpdate::evaluate(TensorVector& outputs, const TensorVector& inputs) const {
+  return scatter_nd(outputs, inputs, m_reduction);
+}
+
+}  // namespace v15
 
 // ---- BatchToSpace / SpaceToBatch ----
 
@@ -679,6 +757,23 @@ bool SpaceToBatch::evaluate(TensorVector& outputs, const TensorVector& inputs) c
 
 std::ostream& operator<<(std::ostream& s, const op::v1::Reverse::Mode& type) {
   return s << as_string(type);
+}
+
+std::ostream& operator<<(std::ostream& s, const op::v15::ScatterNDUpdate::Reduction& reduction) {
+  return s << as_string(reduction);
+}
+
+template <>
+EnumNames<op::v15::ScatterNDUpdate::Reduction>&
+EnumNames<op::v15::ScatterNDUpdate::Reduction>::get() {
+  using R = op::v15::ScatterNDUpdate::Reduction;
+  static auto enum_names = EnumNames<R>("op::v15::ScatterNDUpdate::Reduction", {{"none", R::NONE},
+                                                                                {"sum", R::SUM},
+                                                                                {"sub", R::SUB},
+                                                                                {"prod", R::PROD},
+                                                                                {"min", R::MIN},
+                                                                                {"max", R::MAX}});
+  return enum_names;
 }
 
 template <>

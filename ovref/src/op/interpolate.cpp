@@ -139,7 +139,7 @@ std::vector<Tap> axis_taps(const Base::InterpolateAttrs& attrs, int64_t o, int64
     }
     case Mode::BILINEAR_PILLOW:
     case Mode::BICUBIC_PILLOW: {
-      // Pillow-compatible: the filter widens by the downscaling factor, weights are normalised,
+      // The *_PILLOW filters: the filter widens by the downscaling factor, weights are normalised,
       // the coordinate transformation mode does not apply.
       const bool cubic = attrs.mode == Mode::BICUBIC_PILLOW;
       const double support_unit = cubic ? 2.0 : 1.0;

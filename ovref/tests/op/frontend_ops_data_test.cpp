@@ -201,6 +201,28 @@ TEST(FrontendOneHot, ShapesAndValues) {
                ov::NodeValidationFailure);
 }
 
+TEST(FrontendOneHot, V16NormalizesNegativeIndices) {
+  using NegativeMode = ov::op::v16::OneHot::NegativeIndicesMode;
+  auto idx = param(element::i64, {4});
+  auto depth = constant<int>(element::i32, {}, {3});
+  auto on = constant<int>(element::i32, {}, {1});
+  auto off = constant<int>(element::i32, {}, {0});
+  auto normalize =
+      std::make_shared<ov::op::v16::OneHot>(idx, depth, on, off, -1, NegativeMode::NORMALIZE);
+  auto ignore = std::make_shared<ov::op::v16::OneHot>(idx, depth, on, off, -1);
+  EXPECT_EQ(normalize->get_type_info().version_id, std::string("opset16"));
+  EXPECT_EQ(normalize->get_output_partial_shape(0), (PartialShape{4, 3}));
+  auto out = run({normalize, ignore}, {idx}, {tensor<int64_t>(element::i64, {4}, {-1, -3, -4, 2})});
+  // [-depth, -1] count from the end; smaller stay all-off.
+  EXPECT_EQ(values<int>(out[0]), (std::vector<int>{0, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 1}));
+  EXPECT_EQ(values<int>(out[1]), (std::vector<int>{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}));
+  EXPECT_EQ(ov::as_string(NegativeMode::IGNORE_NEGATIVE), "ignore-negative");
+  auto clone =
+      ov::as_type_ptr<ov::op::v16::OneHot>(normalize->clone_with_new_inputs({idx, depth, on, off}));
+  ASSERT_TRUE(clone);
+  EXPECT_EQ(clone->get_negative_indices_mode(), NegativeMode::NORMALIZE);
+}
+
 TEST(FrontendRange, ShapesAndValues) {
   auto make = [](double a, double b, double c, element::Type t) {
     return std::make_shared<v4::Range>(constant<double>(element::f32, {}, {a}),

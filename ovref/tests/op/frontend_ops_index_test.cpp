@@ -164,7 +164,28 @@ TEST(FrontendScatterNDUpdate, ElementsSlicesAndChecks) {
             tensor<float>(element::f32, {1}, {0})}));
 }
 
-TEST(FrontendBatchSpace, TfSemanticsAndRoundTrip) {
+TEST(FrontendScatterNDUpdate, V15Reductions) {
+  using Reduction = ov::op::v15::ScatterNDUpdate::Reduction;
+  auto d = param(element::i32, {4});
+  auto indices = constant<int>(element::i32, {3, 1}, {1, 3, 1});
+  auto updates = constant<int>(element::i32, {3}, {5, -2, 7});
+  ov::OutputVector ops;
+  for (auto r : {Reduction::NONE, Reduction::SUM, Reduction::SUB, Reduction::PROD, Reduction::MIN,
+                 Reduction::MAX}) {
+    ops.push_back(std::make_shared<ov::op::v15::ScatterNDUpdate>(d, indices, updates, r));
+  }
+  auto out = run(ops, {d}, {tensor<int>(element::i32, {4}, {10, 20, 30, 40})});
+  // Index 1 receives 5 then 7; index 3 receives -2.
+  EXPECT_EQ(values<int>(out[0]), (std::vector<int>{10, 7, 30, -2}));
+  EXPECT_EQ(values<int>(out[1]), (std::vector<int>{10, 32, 30, 38}));
+  EXPECT_EQ(values<int>(out[2]), (std::vector<int>{10, 8, 30, 42}));
+  EXPECT_EQ(values<int>(out[3]), (std::vector<int>{10, 700, 30, -80}));
+  EXPECT_EQ(values<int>(out[4]), (std::vector<int>{10, 5, 30, -2}));
+  EXPECT_EQ(values<int>(out[5]), (std::vector<int>{10, 20, 30, 40}));
+  EXPECT_EQ(ov::as_string(Reduction::PROD), "prod");
+}
+
+TEST(FrontendBatchSpace, BlockLayoutAndRoundTrip) {
   auto x = param(element::f32, {1, 2, 2, 1});
   auto block = constant<int>(element::i64, {4}, {1, 2, 2, 1});
   auto zeros = constant<int>(element::i64, {4}, {0, 0, 0, 0});

@@ -180,17 +180,17 @@ TEST(FrontendInterpolate, CubicReproducesARamp) {
   EXPECT_FLOAT_EQ(out[15], 7.0f);
 }
 
-TEST(FrontendInterpolate, TriangleFilterAndPillowDownscale) {
+TEST(FrontendInterpolate, TriangleFilterAndResamplingFilters) {
   auto linear = attrs(Mode::LINEAR, Transform::HALF_PIXEL);
   expect_near(resize_1d({1, 2}, 4, linear), std::vector<float>{1, 1.25, 1.75, 2}, 1e-6);
   linear.antialias = true;
   // Downscale 4 -> 2 with antialiasing: weights .375/.375/.125 around 0.5, mirrored at 2.5.
   expect_near(resize_1d({1, 2, 3, 4}, 2, linear),
               std::vector<float>{1.5f / 0.875f, 2.875f / 0.875f}, 1e-5);
-  // Pillow's bilinear downscale of the same row gives the same weights.
+  // BILINEAR_PILLOW on the same row gives the same weights.
   expect_near(resize_1d({1, 2, 3, 4}, 2, attrs(Mode::BILINEAR_PILLOW, Transform::HALF_PIXEL)),
               std::vector<float>{1.5f / 0.875f, 2.875f / 0.875f}, 1e-5);
-  // Same size is the identity for both Pillow filters.
+  // Same size is the identity for the resampling filters.
   EXPECT_EQ(resize_1d({1, 5, 2}, 3, attrs(Mode::BICUBIC_PILLOW, Transform::HALF_PIXEL)),
             (std::vector<float>{1, 5, 2}));
 }
