@@ -211,7 +211,11 @@ bool GraphRewrite::apply_matcher_passes(std::shared_ptr<Model> f,
   };
 
   bool rewritten = false;
-  const bool model_is_dynamic = f->is_dynamic();
+  // Walking the model for dynamism is needed only when a matcher asks for static shapes.
+  const bool needs_static = std::any_of(m_matchers.begin(), m_matchers.end(), [](const auto& m) {
+    return m->get_property(PassProperty::REQUIRE_STATIC_SHAPE);
+  });
+  const bool model_is_dynamic = needs_static && f->is_dynamic();
   while (!nodes_to_run.empty()) {
     auto node = nodes_to_run.front().lock();
     nodes_to_run.pop_front();

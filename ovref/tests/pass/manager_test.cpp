@@ -340,6 +340,30 @@ TEST(GraphRewriteRun, DisabledMatcherIsSkipped) {
   EXPECT_EQ(std::count(visits.begin(), visits.end(), "relu1"), 1);
 }
 
+TEST(ManagerRun, StaticShapePassesSkipDynamicModels) {
+  auto run = [](const ov::PartialShape& shape) {
+    auto x = param(shape);
+    auto relu = std::make_shared<Relu>(std::make_shared<Relu>(x));
+    auto model = std::make_shared<ov::Model>(ov::OutputVector{relu}, ov::ParameterVector{x});
+    auto outer = pattern::wrap_type<Relu>({pattern::wrap_type<Relu>()});
+    auto pass = std::make_shared<ov::pass::MatcherPass>(
+        "StaticOnly", std::make_shared<pattern::Matcher>(outer, "StaticOnly"),
+        [](const std::shared_ptr<ov::Node>& node) {
+          // A raw handler does no matching of its own.
+          if (!ov::is_type<Relu>(node->get_input_node_ptr(0))) return false;
+          return ov::replace_output_update_name(node->output(0), node->input_value(0));
+        },
+        ov::pass::PassProperty::REQUIRE_STATIC_SHAPE);
+    EXPECT_EQ(pass->get_name(), "StaticOnly");
+    ov::pass::Manager manager;
+    manager.register_pass_instance(pass);
+    manager.run_passes(model);
+    return count_ops_of_type<Relu>(model);
+  };
+  EXPECT_EQ(run({2, 3}), 1u);
+  EXPECT_EQ(run({ov::Dimension::dynamic(), 3}), 2u);
+}
+
 TEST(ManagerRun, DisabledPassesRunOnlyWhenEnabled) {
   auto model = relu_chain(3);
   {
