@@ -391,6 +391,11 @@ bool Model::evaluate(TensorVector& output_tensors, const TensorVector& input_ten
 
   for (const auto& node : get_ordered_ops()) {
     if (ov::is_type<op::v0::Parameter>(node)) continue;
+    // Constants are read in place: weights are never copied to evaluate a model.
+    if (auto constant = ov::as_type_ptr<op::v0::Constant>(node)) {
+      values[Output<const Node>(node, 0)] = constant->get_tensor_view();
+      continue;
+    }
     TensorVector inputs;
     for (const auto& input : node->input_values()) {
       auto it = values.find(Output<const Node>(input.get_node_shared_ptr(), input.get_index()));

@@ -318,7 +318,7 @@ bool select_shape(const PartialShape& cond, const PartialShape& then_shape,
     }
     return true;
   }
-  error = "Unsupported auto broadcast specification";
+  error = "Unsupported auto broadcast type";
   return false;
 }
 

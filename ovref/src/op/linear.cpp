@@ -178,7 +178,7 @@ void FakeQuantize::validate_and_infer_types() {
           PartialShape::broadcast_merge_into(out, get_input_partial_shape(i), m_auto_broadcast),
           "Argument shapes are inconsistent.");
     } else {
-      NODE_VALIDATION_CHECK(this, false, "Unsupported auto broadcast specification");
+      NODE_VALIDATION_CHECK(this, false, "Unsupported auto broadcast type");
     }
   }
   set_output_type(0, get_input_element_type(0), out);

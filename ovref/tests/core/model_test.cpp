@@ -169,4 +169,37 @@ TEST(Model, EvaluatesNodesInTopologicalOrder) {
   EXPECT_FALSE(bad->evaluate(outputs, {ov::Tensor(ov::element::i32, ov::Shape{2})}));
 }
 
+// Records where its input's data lives, then passes it through.
+class Peek : public ov::op::Op {
+ public:
+  OPENVINO_OP("Peek", "ovref_test");
+  explicit Peek(const ov::Output<ov::Node>& arg) : Op({arg}) {
+    constructor_validate_and_infer_types();
+  }
+  void validate_and_infer_types() override {
+    set_output_type(0, get_input_element_type(0), get_input_partial_shape(0));
+  }
+  std::shared_ptr<ov::Node> clone_with_new_inputs(const ov::OutputVector& args) const override {
+    return std::make_shared<Peek>(args.at(0));
+  }
+  bool has_evaluate() const override { return true; }
+  bool evaluate(ov::TensorVector& outputs, const ov::TensorVector& inputs) const override {
+    seen = inputs[0].data();
+    inputs[0].copy_to(outputs[0]);
+    return true;
+  }
+  mutable const void* seen = nullptr;
+};
+
+TEST(Model, EvaluationReadsConstantsInPlace) {
+  auto w = Constant::create(ov::element::f32, ov::Shape{3}, {1.f, 2.f, 3.f});
+  auto peek = std::make_shared<Peek>(w);
+  auto model = std::make_shared<ov::Model>(ov::OutputVector{peek}, ov::ParameterVector{});
+  ov::TensorVector out;
+  ASSERT_TRUE(model->evaluate(out, {}));
+  EXPECT_EQ(peek->seen, w->get_data_ptr());
+  EXPECT_EQ(out[0].data<float>()[2], 3.f);
+  EXPECT_NE(out[0].data(), w->get_data_ptr());
+}
+
 }  // namespace

@@ -71,7 +71,7 @@ TEST(Gather, NegativeAndOutOfRangeIndices) {
   EXPECT_EQ(values<int>(rows[1]), (std::vector<int>{3, 4}));
 }
 
-TEST(ScatterElementsUpdate, SpecExamplesAndValidation) {
+TEST(ScatterElementsUpdate, WorkedExamplesAndValidation) {
   auto data = param(element::i32, {4});
   auto idx = param(element::i64, {6});
   auto upd = param(element::i32, {6});

@@ -30,7 +30,7 @@ std::pair<element::Type, PartialShape> validate_binary(const Node* node,
         node, PartialShape::broadcast_merge_into(pshape, node->get_input_partial_shape(1), autob),
         "Argument shapes are inconsistent.");
   } else {
-    NODE_VALIDATION_CHECK(node, false, "Unsupported auto broadcast specification");
+    NODE_VALIDATION_CHECK(node, false, "Unsupported auto broadcast type");
   }
   return {element_type, pshape};
 }
