@@ -1,6 +1,7 @@
 // Creates an operation from its type name and opset, for import. Every operation class ovref
 // declares is listed here once; a header that does not exist yet, or does not declare the class,
-// is skipped at compile time, so operations are picked up as soon as their header lands.
+// is skipped at compile time, and so is one no source implements yet (op_factory.cmake), so
+// operations are picked up as soon as they land.
 #include "op_factory.hpp"
 
 #include <functional>
@@ -154,280 +155,286 @@ class OneHot;
 }  // namespace op
 }  // namespace ov
 
-#if __has_include("openvino/op/constant.hpp")
+#if __has_include("openvino/op/constant.hpp") && defined(OVREF_IMPLEMENTED_constant)
 #include "openvino/op/constant.hpp"
 #endif
-#if __has_include("openvino/op/parameter.hpp")
+#if __has_include("openvino/op/parameter.hpp") && defined(OVREF_IMPLEMENTED_parameter)
 #include "openvino/op/parameter.hpp"
 #endif
-#if __has_include("openvino/op/result.hpp")
+#if __has_include("openvino/op/result.hpp") && defined(OVREF_IMPLEMENTED_result)
 #include "openvino/op/result.hpp"
 #endif
-#if __has_include("openvino/op/add.hpp")
+#if __has_include("openvino/op/add.hpp") && defined(OVREF_IMPLEMENTED_add)
 #include "openvino/op/add.hpp"
 #endif
-#if __has_include("openvino/op/subtract.hpp")
+#if __has_include("openvino/op/subtract.hpp") && defined(OVREF_IMPLEMENTED_subtract)
 #include "openvino/op/subtract.hpp"
 #endif
-#if __has_include("openvino/op/multiply.hpp")
+#if __has_include("openvino/op/multiply.hpp") && defined(OVREF_IMPLEMENTED_multiply)
 #include "openvino/op/multiply.hpp"
 #endif
-#if __has_include("openvino/op/divide.hpp")
+#if __has_include("openvino/op/divide.hpp") && defined(OVREF_IMPLEMENTED_divide)
 #include "openvino/op/divide.hpp"
 #endif
-#if __has_include("openvino/op/power.hpp")
+#if __has_include("openvino/op/power.hpp") && defined(OVREF_IMPLEMENTED_power)
 #include "openvino/op/power.hpp"
 #endif
-#if __has_include("openvino/op/equal.hpp")
+#if __has_include("openvino/op/equal.hpp") && defined(OVREF_IMPLEMENTED_equal)
 #include "openvino/op/equal.hpp"
 #endif
-#if __has_include("openvino/op/select.hpp")
+#if __has_include("openvino/op/select.hpp") && defined(OVREF_IMPLEMENTED_select)
 #include "openvino/op/select.hpp"
 #endif
-#if __has_include("openvino/op/sign.hpp")
+#if __has_include("openvino/op/sign.hpp") && defined(OVREF_IMPLEMENTED_sign)
 #include "openvino/op/sign.hpp"
 #endif
-#if __has_include("openvino/op/sqrt.hpp")
+#if __has_include("openvino/op/sqrt.hpp") && defined(OVREF_IMPLEMENTED_sqrt)
 #include "openvino/op/sqrt.hpp"
 #endif
-#if __has_include("openvino/op/relu.hpp")
+#if __has_include("openvino/op/relu.hpp") && defined(OVREF_IMPLEMENTED_relu)
 #include "openvino/op/relu.hpp"
 #endif
-#if __has_include("openvino/op/floor.hpp")
+#if __has_include("openvino/op/floor.hpp") && defined(OVREF_IMPLEMENTED_floor)
 #include "openvino/op/floor.hpp"
 #endif
-#if __has_include("openvino/op/gelu.hpp")
+#if __has_include("openvino/op/gelu.hpp") && defined(OVREF_IMPLEMENTED_gelu)
 #include "openvino/op/gelu.hpp"
 #endif
-#if __has_include("openvino/op/convert.hpp")
+#if __has_include("openvino/op/convert.hpp") && defined(OVREF_IMPLEMENTED_convert)
 #include "openvino/op/convert.hpp"
 #endif
-#if __has_include("openvino/op/reshape.hpp")
+#if __has_include("openvino/op/reshape.hpp") && defined(OVREF_IMPLEMENTED_reshape)
 #include "openvino/op/reshape.hpp"
 #endif
-#if __has_include("openvino/op/squeeze.hpp")
+#if __has_include("openvino/op/squeeze.hpp") && defined(OVREF_IMPLEMENTED_squeeze)
 #include "openvino/op/squeeze.hpp"
 #endif
-#if __has_include("openvino/op/unsqueeze.hpp")
+#if __has_include("openvino/op/unsqueeze.hpp") && defined(OVREF_IMPLEMENTED_unsqueeze)
 #include "openvino/op/unsqueeze.hpp"
 #endif
-#if __has_include("openvino/op/transpose.hpp")
+#if __has_include("openvino/op/transpose.hpp") && defined(OVREF_IMPLEMENTED_transpose)
 #include "openvino/op/transpose.hpp"
 #endif
-#if __has_include("openvino/op/concat.hpp")
+#if __has_include("openvino/op/concat.hpp") && defined(OVREF_IMPLEMENTED_concat)
 #include "openvino/op/concat.hpp"
 #endif
-#if __has_include("openvino/op/shape_of.hpp")
+#if __has_include("openvino/op/shape_of.hpp") && defined(OVREF_IMPLEMENTED_shape_of)
 #include "openvino/op/shape_of.hpp"
 #endif
-#if __has_include("openvino/op/tile.hpp")
+#if __has_include("openvino/op/tile.hpp") && defined(OVREF_IMPLEMENTED_tile)
 #include "openvino/op/tile.hpp"
 #endif
-#if __has_include("openvino/op/broadcast.hpp")
+#if __has_include("openvino/op/broadcast.hpp") && defined(OVREF_IMPLEMENTED_broadcast)
 #include "openvino/op/broadcast.hpp"
 #endif
-#if __has_include("openvino/op/strided_slice.hpp")
+#if __has_include("openvino/op/strided_slice.hpp") && defined(OVREF_IMPLEMENTED_strided_slice)
 #include "openvino/op/strided_slice.hpp"
 #endif
-#if __has_include("openvino/op/slice.hpp")
+#if __has_include("openvino/op/slice.hpp") && defined(OVREF_IMPLEMENTED_slice)
 #include "openvino/op/slice.hpp"
 #endif
-#if __has_include("openvino/op/pad.hpp")
+#if __has_include("openvino/op/pad.hpp") && defined(OVREF_IMPLEMENTED_pad)
 #include "openvino/op/pad.hpp"
 #endif
-#if __has_include("openvino/op/gather.hpp")
+#if __has_include("openvino/op/gather.hpp") && defined(OVREF_IMPLEMENTED_gather)
 #include "openvino/op/gather.hpp"
 #endif
-#if __has_include("openvino/op/scatter_elements_update.hpp")
+#if __has_include("openvino/op/scatter_elements_update.hpp") && \
+                  defined(OVREF_IMPLEMENTED_scatter_elements_update)
 #include "openvino/op/scatter_elements_update.hpp"
 #endif
-#if __has_include("openvino/op/reduce_sum.hpp")
+#if __has_include("openvino/op/reduce_sum.hpp") && defined(OVREF_IMPLEMENTED_reduce_sum)
 #include "openvino/op/reduce_sum.hpp"
 #endif
-#if __has_include("openvino/op/reduce_mean.hpp")
+#if __has_include("openvino/op/reduce_mean.hpp") && defined(OVREF_IMPLEMENTED_reduce_mean)
 #include "openvino/op/reduce_mean.hpp"
 #endif
-#if __has_include("openvino/op/reduce_max.hpp")
+#if __has_include("openvino/op/reduce_max.hpp") && defined(OVREF_IMPLEMENTED_reduce_max)
 #include "openvino/op/reduce_max.hpp"
 #endif
-#if __has_include("openvino/op/reduce_min.hpp")
+#if __has_include("openvino/op/reduce_min.hpp") && defined(OVREF_IMPLEMENTED_reduce_min)
 #include "openvino/op/reduce_min.hpp"
 #endif
-#if __has_include("openvino/op/reduce_prod.hpp")
+#if __has_include("openvino/op/reduce_prod.hpp") && defined(OVREF_IMPLEMENTED_reduce_prod)
 #include "openvino/op/reduce_prod.hpp"
 #endif
-#if __has_include("openvino/op/softmax.hpp")
+#if __has_include("openvino/op/softmax.hpp") && defined(OVREF_IMPLEMENTED_softmax)
 #include "openvino/op/softmax.hpp"
 #endif
-#if __has_include("openvino/op/topk.hpp")
+#if __has_include("openvino/op/topk.hpp") && defined(OVREF_IMPLEMENTED_topk)
 #include "openvino/op/topk.hpp"
 #endif
-#if __has_include("openvino/op/scaled_dot_product_attention.hpp")
+#if __has_include("openvino/op/scaled_dot_product_attention.hpp") && \
+                  defined(OVREF_IMPLEMENTED_scaled_dot_product_attention)
 #include "openvino/op/scaled_dot_product_attention.hpp"
 #endif
-#if __has_include("openvino/op/matmul.hpp")
+#if __has_include("openvino/op/matmul.hpp") && defined(OVREF_IMPLEMENTED_matmul)
 #include "openvino/op/matmul.hpp"
 #endif
-#if __has_include("openvino/op/fake_quantize.hpp")
+#if __has_include("openvino/op/fake_quantize.hpp") && defined(OVREF_IMPLEMENTED_fake_quantize)
 #include "openvino/op/fake_quantize.hpp"
 #endif
-#if __has_include("openvino/op/convolution.hpp")
+#if __has_include("openvino/op/convolution.hpp") && defined(OVREF_IMPLEMENTED_convolution)
 #include "openvino/op/convolution.hpp"
 #endif
-#if __has_include("openvino/op/group_conv.hpp")
+#if __has_include("openvino/op/group_conv.hpp") && defined(OVREF_IMPLEMENTED_group_conv)
 #include "openvino/op/group_conv.hpp"
 #endif
-#if __has_include("openvino/op/avg_pool.hpp")
+#if __has_include("openvino/op/avg_pool.hpp") && defined(OVREF_IMPLEMENTED_avg_pool)
 #include "openvino/op/avg_pool.hpp"
 #endif
-#if __has_include("openvino/op/max_pool.hpp")
+#if __has_include("openvino/op/max_pool.hpp") && defined(OVREF_IMPLEMENTED_max_pool)
 #include "openvino/op/max_pool.hpp"
 #endif
-#if __has_include("openvino/op/interpolate.hpp")
+#if __has_include("openvino/op/interpolate.hpp") && defined(OVREF_IMPLEMENTED_interpolate)
 #include "openvino/op/interpolate.hpp"
 #endif
-#if __has_include("openvino/op/depth_to_space.hpp")
+#if __has_include("openvino/op/depth_to_space.hpp") && defined(OVREF_IMPLEMENTED_depth_to_space)
 #include "openvino/op/depth_to_space.hpp"
 #endif
-#if __has_include("openvino/op/space_to_depth.hpp")
+#if __has_include("openvino/op/space_to_depth.hpp") && defined(OVREF_IMPLEMENTED_space_to_depth)
 #include "openvino/op/space_to_depth.hpp"
 #endif
-#if __has_include("openvino/op/normalize_l2.hpp")
+#if __has_include("openvino/op/normalize_l2.hpp") && defined(OVREF_IMPLEMENTED_normalize_l2)
 #include "openvino/op/normalize_l2.hpp"
 #endif
-#if __has_include("openvino/op/sigmoid.hpp")
+#if __has_include("openvino/op/sigmoid.hpp") && defined(OVREF_IMPLEMENTED_sigmoid)
 #include "openvino/op/sigmoid.hpp"
 #endif
-#if __has_include("openvino/op/tanh.hpp")
+#if __has_include("openvino/op/tanh.hpp") && defined(OVREF_IMPLEMENTED_tanh)
 #include "openvino/op/tanh.hpp"
 #endif
-#if __has_include("openvino/op/exp.hpp")
+#if __has_include("openvino/op/exp.hpp") && defined(OVREF_IMPLEMENTED_exp)
 #include "openvino/op/exp.hpp"
 #endif
-#if __has_include("openvino/op/log.hpp")
+#if __has_include("openvino/op/log.hpp") && defined(OVREF_IMPLEMENTED_log)
 #include "openvino/op/log.hpp"
 #endif
-#if __has_include("openvino/op/sin.hpp")
+#if __has_include("openvino/op/sin.hpp") && defined(OVREF_IMPLEMENTED_sin)
 #include "openvino/op/sin.hpp"
 #endif
-#if __has_include("openvino/op/cos.hpp")
+#if __has_include("openvino/op/cos.hpp") && defined(OVREF_IMPLEMENTED_cos)
 #include "openvino/op/cos.hpp"
 #endif
-#if __has_include("openvino/op/abs.hpp")
+#if __has_include("openvino/op/abs.hpp") && defined(OVREF_IMPLEMENTED_abs)
 #include "openvino/op/abs.hpp"
 #endif
-#if __has_include("openvino/op/ceiling.hpp")
+#if __has_include("openvino/op/ceiling.hpp") && defined(OVREF_IMPLEMENTED_ceiling)
 #include "openvino/op/ceiling.hpp"
 #endif
-#if __has_include("openvino/op/negative.hpp")
+#if __has_include("openvino/op/negative.hpp") && defined(OVREF_IMPLEMENTED_negative)
 #include "openvino/op/negative.hpp"
 #endif
-#if __has_include("openvino/op/erf.hpp")
+#if __has_include("openvino/op/erf.hpp") && defined(OVREF_IMPLEMENTED_erf)
 #include "openvino/op/erf.hpp"
 #endif
-#if __has_include("openvino/op/swish.hpp")
+#if __has_include("openvino/op/swish.hpp") && defined(OVREF_IMPLEMENTED_swish)
 #include "openvino/op/swish.hpp"
 #endif
-#if __has_include("openvino/op/hswish.hpp")
+#if __has_include("openvino/op/hswish.hpp") && defined(OVREF_IMPLEMENTED_hswish)
 #include "openvino/op/hswish.hpp"
 #endif
-#if __has_include("openvino/op/elu.hpp")
+#if __has_include("openvino/op/elu.hpp") && defined(OVREF_IMPLEMENTED_elu)
 #include "openvino/op/elu.hpp"
 #endif
-#if __has_include("openvino/op/prelu.hpp")
+#if __has_include("openvino/op/prelu.hpp") && defined(OVREF_IMPLEMENTED_prelu)
 #include "openvino/op/prelu.hpp"
 #endif
-#if __has_include("openvino/op/clamp.hpp")
+#if __has_include("openvino/op/clamp.hpp") && defined(OVREF_IMPLEMENTED_clamp)
 #include "openvino/op/clamp.hpp"
 #endif
-#if __has_include("openvino/op/squared_difference.hpp")
+#if __has_include("openvino/op/squared_difference.hpp") && \
+                  defined(OVREF_IMPLEMENTED_squared_difference)
 #include "openvino/op/squared_difference.hpp"
 #endif
-#if __has_include("openvino/op/maximum.hpp")
+#if __has_include("openvino/op/maximum.hpp") && defined(OVREF_IMPLEMENTED_maximum)
 #include "openvino/op/maximum.hpp"
 #endif
-#if __has_include("openvino/op/minimum.hpp")
+#if __has_include("openvino/op/minimum.hpp") && defined(OVREF_IMPLEMENTED_minimum)
 #include "openvino/op/minimum.hpp"
 #endif
-#if __has_include("openvino/op/floor_mod.hpp")
+#if __has_include("openvino/op/floor_mod.hpp") && defined(OVREF_IMPLEMENTED_floor_mod)
 #include "openvino/op/floor_mod.hpp"
 #endif
-#if __has_include("openvino/op/mod.hpp")
+#if __has_include("openvino/op/mod.hpp") && defined(OVREF_IMPLEMENTED_mod)
 #include "openvino/op/mod.hpp"
 #endif
-#if __has_include("openvino/op/less.hpp")
+#if __has_include("openvino/op/less.hpp") && defined(OVREF_IMPLEMENTED_less)
 #include "openvino/op/less.hpp"
 #endif
-#if __has_include("openvino/op/less_eq.hpp")
+#if __has_include("openvino/op/less_eq.hpp") && defined(OVREF_IMPLEMENTED_less_eq)
 #include "openvino/op/less_eq.hpp"
 #endif
-#if __has_include("openvino/op/greater.hpp")
+#if __has_include("openvino/op/greater.hpp") && defined(OVREF_IMPLEMENTED_greater)
 #include "openvino/op/greater.hpp"
 #endif
-#if __has_include("openvino/op/greater_eq.hpp")
+#if __has_include("openvino/op/greater_eq.hpp") && defined(OVREF_IMPLEMENTED_greater_eq)
 #include "openvino/op/greater_eq.hpp"
 #endif
-#if __has_include("openvino/op/not_equal.hpp")
+#if __has_include("openvino/op/not_equal.hpp") && defined(OVREF_IMPLEMENTED_not_equal)
 #include "openvino/op/not_equal.hpp"
 #endif
-#if __has_include("openvino/op/logical_and.hpp")
+#if __has_include("openvino/op/logical_and.hpp") && defined(OVREF_IMPLEMENTED_logical_and)
 #include "openvino/op/logical_and.hpp"
 #endif
-#if __has_include("openvino/op/logical_or.hpp")
+#if __has_include("openvino/op/logical_or.hpp") && defined(OVREF_IMPLEMENTED_logical_or)
 #include "openvino/op/logical_or.hpp"
 #endif
-#if __has_include("openvino/op/logical_xor.hpp")
+#if __has_include("openvino/op/logical_xor.hpp") && defined(OVREF_IMPLEMENTED_logical_xor)
 #include "openvino/op/logical_xor.hpp"
 #endif
-#if __has_include("openvino/op/logical_not.hpp")
+#if __has_include("openvino/op/logical_not.hpp") && defined(OVREF_IMPLEMENTED_logical_not)
 #include "openvino/op/logical_not.hpp"
 #endif
-#if __has_include("openvino/op/reduce_logical_and.hpp")
+#if __has_include("openvino/op/reduce_logical_and.hpp") && \
+                  defined(OVREF_IMPLEMENTED_reduce_logical_and)
 #include "openvino/op/reduce_logical_and.hpp"
 #endif
-#if __has_include("openvino/op/reduce_logical_or.hpp")
+#if __has_include("openvino/op/reduce_logical_or.hpp") && \
+                  defined(OVREF_IMPLEMENTED_reduce_logical_or)
 #include "openvino/op/reduce_logical_or.hpp"
 #endif
-#if __has_include("openvino/op/split.hpp")
+#if __has_include("openvino/op/split.hpp") && defined(OVREF_IMPLEMENTED_split)
 #include "openvino/op/split.hpp"
 #endif
-#if __has_include("openvino/op/variadic_split.hpp")
+#if __has_include("openvino/op/variadic_split.hpp") && defined(OVREF_IMPLEMENTED_variadic_split)
 #include "openvino/op/variadic_split.hpp"
 #endif
-#if __has_include("openvino/op/one_hot.hpp")
+#if __has_include("openvino/op/one_hot.hpp") && defined(OVREF_IMPLEMENTED_one_hot)
 #include "openvino/op/one_hot.hpp"
 #endif
-#if __has_include("openvino/op/range.hpp")
+#if __has_include("openvino/op/range.hpp") && defined(OVREF_IMPLEMENTED_range)
 #include "openvino/op/range.hpp"
 #endif
-#if __has_include("openvino/op/reverse.hpp")
+#if __has_include("openvino/op/reverse.hpp") && defined(OVREF_IMPLEMENTED_reverse)
 #include "openvino/op/reverse.hpp"
 #endif
-#if __has_include("openvino/op/reverse_sequence.hpp")
+#if __has_include("openvino/op/reverse_sequence.hpp") && defined(OVREF_IMPLEMENTED_reverse_sequence)
 #include "openvino/op/reverse_sequence.hpp"
 #endif
-#if __has_include("openvino/op/gather_nd.hpp")
+#if __has_include("openvino/op/gather_nd.hpp") && defined(OVREF_IMPLEMENTED_gather_nd)
 #include "openvino/op/gather_nd.hpp"
 #endif
-#if __has_include("openvino/op/cum_sum.hpp")
+#if __has_include("openvino/op/cum_sum.hpp") && defined(OVREF_IMPLEMENTED_cum_sum)
 #include "openvino/op/cum_sum.hpp"
 #endif
-#if __has_include("openvino/op/scatter_nd_update.hpp")
+#if __has_include("openvino/op/scatter_nd_update.hpp") && \
+                  defined(OVREF_IMPLEMENTED_scatter_nd_update)
 #include "openvino/op/scatter_nd_update.hpp"
 #endif
-#if __has_include("openvino/op/round.hpp")
+#if __has_include("openvino/op/round.hpp") && defined(OVREF_IMPLEMENTED_round)
 #include "openvino/op/round.hpp"
 #endif
-#if __has_include("openvino/op/batch_to_space.hpp")
+#if __has_include("openvino/op/batch_to_space.hpp") && defined(OVREF_IMPLEMENTED_batch_to_space)
 #include "openvino/op/batch_to_space.hpp"
 #endif
-#if __has_include("openvino/op/space_to_batch.hpp")
+#if __has_include("openvino/op/space_to_batch.hpp") && defined(OVREF_IMPLEMENTED_space_to_batch)
 #include "openvino/op/space_to_batch.hpp"
 #endif
-#if __has_include("openvino/op/convert_like.hpp")
+#if __has_include("openvino/op/convert_like.hpp") && defined(OVREF_IMPLEMENTED_convert_like)
 #include "openvino/op/convert_like.hpp"
 #endif
-#if __has_include("openvino/op/if.hpp")
+#if __has_include("openvino/op/if.hpp") && defined(OVREF_IMPLEMENTED_if)
 #include "openvino/op/if.hpp"
 #endif
 
