@@ -258,8 +258,8 @@ bool Range::evaluate(TensorVector& outputs, const TensorVector& inputs) const {
     eval::MutView<T> y(out);
     if constexpr (std::is_integral_v<T>) {
       // Start and step are cast to the output type (toward zero) before accumulating.
-      const auto start = static_cast<int64_t>(std::trunc(v[0]));
-      const auto step = static_cast<int64_t>(std::trunc(v[2]));
+      const auto start = eval::from_double<int64_t>(std::trunc(v[0]));
+      const auto step = eval::from_double<int64_t>(std::trunc(v[2]));
       int64_t value = start;
       for (int64_t i = 0; i < len; ++i) {
         y[static_cast<size_t>(i)] = static_cast<T>(value);

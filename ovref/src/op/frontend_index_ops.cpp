@@ -605,7 +605,10 @@ PartialShape block_shape_out(const Node* node, const PartialShape& data, const B
   NODE_VALIDATION_CHECK(node, static_cast<int64_t>(a.block.size()) == r,
                         "block_shape must have as many elements as the data rank.");
   int64_t product = 1;
-  for (auto v : a.block) product *= v;
+  for (auto v : a.block) {
+    NODE_VALIDATION_CHECK(node, !__builtin_mul_overflow(product, v, &product),
+                          "The product of block_shape values is too large.");
+  }
   PartialShape out = data;
   if (to_batch) {
     out[0] = data[0] * Dimension(product);
@@ -625,13 +628,19 @@ PartialShape block_shape_out(const Node* node, const PartialShape& data, const B
     }
     const int64_t d = data[i].get_length();
     if (to_batch) {
-      const int64_t padded = d + a.begin[ui] + a.end[ui];
+      int64_t padded = 0;
+      NODE_VALIDATION_CHECK(node,
+                            !__builtin_add_overflow(d, a.begin[ui], &padded) &&
+                                !__builtin_add_overflow(padded, a.end[ui], &padded),
+                            "Padded dimension ", i, " is too large.");
       NODE_VALIDATION_CHECK(node, padded % a.block[ui] == 0, "The dimension on position: ", i,
                             " equal to: ", padded,
                             " must be a multiple of block_values[i]: ", a.block[ui]);
       out[i] = Dimension(padded / a.block[ui]);
     } else {
-      const int64_t full = d * a.block[ui];
+      int64_t full = 0;
+      NODE_VALIDATION_CHECK(node, !__builtin_mul_overflow(d, a.block[ui], &full), "Dimension ", i,
+                            " times its block is too large.");
       NODE_VALIDATION_CHECK(node, a.begin[ui] + a.end[ui] <= full, "crops_begin[", i,
                             "] + crops_end[", i, "] must be less or equal to the dimension times ",
                             "the block (", full, ").");

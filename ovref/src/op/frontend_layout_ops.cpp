@@ -62,7 +62,10 @@ PartialShape depth_space_shape(const Node* node, const PartialShape& data, size_
                         "The input tensor with rank lower than 3 is not supported (input rank: ", r,
                         ")");
   int64_t blocks = 1;
-  for (int64_t i = 2; i < r; ++i) blocks *= static_cast<int64_t>(bs);
+  for (int64_t i = 2; i < r; ++i) {
+    NODE_VALIDATION_CHECK(node, !__builtin_mul_overflow(blocks, static_cast<int64_t>(bs), &blocks),
+                          "block_size ", bs, " is too large for a rank ", r, " input.");
+  }
   PartialShape out = data;
   const auto b = static_cast<int64_t>(bs);
   if (to_space) {

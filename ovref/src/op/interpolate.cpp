@@ -38,8 +38,13 @@ std::optional<std::vector<float>> constant_floats(const Node* node, int port) {
   return c->cast_vector<float>();
 }
 
+// floor(padded * scale) in float, as the shape is computed; -1 for a scale that is not a
+// positive finite number or a result too large for a dimension.
 int64_t scaled_dim(int64_t padded, float scale) {
-  return static_cast<int64_t>(std::floor(static_cast<float>(padded) * scale));
+  if (!(scale > 0.0f) || !std::isfinite(scale)) return -1;
+  const float v = std::floor(static_cast<float>(padded) * scale);
+  if (!std::isfinite(v) || v >= 9.0e15f) return -1;
+  return static_cast<int64_t>(v);
 }
 
 // Input coordinate of output coordinate x.
@@ -253,7 +258,10 @@ void InterpolateBase::validate_and_infer_types() {
       if (!values || i >= values->size() || padded.is_dynamic()) {
         out[axes[i]] = Dimension::dynamic();
       } else {
-        out[axes[i]] = Dimension(scaled_dim(padded.get_length(), (*values)[i]));
+        const int64_t len = scaled_dim(padded.get_length(), (*values)[i]);
+        NODE_VALIDATION_CHECK(this, len >= 0,
+                              "Scales must be positive finite numbers. Got: ", (*values)[i]);
+        out[axes[i]] = Dimension(len);
       }
     }
   }
@@ -310,7 +318,7 @@ bool InterpolateBase::evaluate(TensorVector& outputs, const TensorVector& inputs
       const auto a = static_cast<size_t>(axes[i]);
       const auto sc = static_cast<float>(ov::util::get_double(t.get_element_type(), t.data(), i));
       const int64_t len = scaled_dim(static_cast<int64_t>(padded[a]), sc);
-      if (!(sc > 0.0f) || len < 0) return false;
+      if (len < 0) return false;
       out_shape[a] = static_cast<size_t>(len);
       scale[a] = sc;
     }
