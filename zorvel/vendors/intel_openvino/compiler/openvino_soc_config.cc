@@ -1,6 +1,11 @@
 #include "zorvel/vendors/intel_openvino/compiler/openvino_soc_config.h"
 
 #include <array>
+#include <string>
+
+#include "absl/strings/str_cat.h"
+#include "logging/zorvel_logging.h"
+#include "zorvel/cc/zorvel_expected.h"
 
 namespace zorvel::openvino {
 namespace {
@@ -29,6 +34,21 @@ const SocModel* FindSocModel(std::string_view name) {
     if (name == model.name) return &model;
   }
   return nullptr;
+}
+
+ZorvelStatus ConfigureSoc(const char* soc_model, ov::AnyMap& properties) {
+  if (soc_model == nullptr) {
+    ZORVEL_LOG_INFO("Soc model is null, Compile will proceed with default NPU compile.");
+    return kZorvelStatusOk;
+  }
+  const SocModel* model = FindSocModel(soc_model);
+  if (model == nullptr) {
+    ZORVEL_LOG_ERROR("Unrecognized SoC model: %s", soc_model);
+    return ErrorToStatus(ZORVEL_ERROR(kZorvelStatusErrorInvalidArgument,
+                                      absl::StrCat("Unrecognized SoC model: ", soc_model)));
+  }
+  properties["NPU_PLATFORM"] = std::string(model->npu_platform);
+  return kZorvelStatusOk;
 }
 
 }  // namespace zorvel::openvino

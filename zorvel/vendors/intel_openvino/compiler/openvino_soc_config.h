@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "openvino/core/any.hpp"
+#include "zorvel/c/zorvel_common.h"
+
 namespace zorvel::openvino {
 
 // One Intel SoC model the plug-in knows, with the NPU platform it carries.
@@ -20,6 +23,11 @@ const SocModel* SocModelAt(uint64_t index);
 
 // Exact, case-sensitive lookup by name; nullptr when the name is unknown.
 const SocModel* FindSocModel(std::string_view name);
+
+// Adds the NPU platform of the named SoC model to `properties` under "NPU_PLATFORM", replacing an
+// earlier value. A null name leaves the choice to OpenVINO (0); an unknown name is logged and
+// gives 1 with the map unchanged.
+ZorvelStatus ConfigureSoc(const char* soc_model, ov::AnyMap& properties);
 
 }  // namespace zorvel::openvino
 
