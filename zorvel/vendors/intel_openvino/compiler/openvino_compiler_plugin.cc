@@ -1,17 +1,29 @@
 #include "zorvel/vendors/intel_openvino/compiler/openvino_compiler_plugin.h"
 
 #include <cstdint>
+#include <exception>
+#include <memory>
 #include <new>
+#include <ostream>
+#include <string>
 
 #include "logging/zorvel_logging.h"
+#include "openvino/core/except.hpp"
+#include "openvino/frontend/tensorflow_lite/frontend.hpp"
+#include "openvino/runtime/core.hpp"
 #include "zorvel/compiler/cc/zorvel_model.h"
+#include "zorvel/vendors/intel_openvino/compiler/graph_iterator.h"
 #include "zorvel/vendors/intel_openvino/compiler/intel_openvino_options_reader.h"
+#include "zorvel/vendors/intel_openvino/compiler/npu_optimizer.h"
+#include "zorvel/vendors/intel_openvino/compiler/openvino_compile_context.h"
 #include "zorvel/vendors/intel_openvino/compiler/openvino_soc_config.h"
 #include "zorvel/vendors/intel_openvino/compiler/openvino_version_info.h"
+#include "zorvel/vendors/intel_openvino/compiler/partition_blob.h"
 
 namespace zorvel::openvino {
 namespace {
 
+using ::zorvel::Model;
 using ::zorvel::Op;
 using ::zorvel::Subgraph;
 
@@ -153,10 +165,95 @@ ZorvelStatus Partition(ZorvelCompilerPlugin plugin, const char* soc_model,
   return kZorvelStatusOk;
 }
 
+// Translates, optimises, compiles and exports partition `index`; the module (header and exported
+// blob) goes to `module`. OpenVINO exceptions pass through to the caller.
+ZorvelStatus CompilePartition(ZorvelCompilerPlugin plugin, const char* soc_model,
+                              const Model& host_model, uint64_t index,
+                              ov::frontend::tensorflow_lite::FrontEnd& front_end, ov::Core& core,
+                              std::string& module) {
+  const int partition = static_cast<int>(index);
+  Expected<CompileConfig> config = MakeCompileConfig(plugin->intel_openvino_options, partition);
+  if (!config.HasValue()) return ErrorToStatus(config.GetError());
+  const ZorvelStatus soc_status = config->ApplySocModel(soc_model);
+  if (soc_status != kZorvelStatusOk) return soc_status;
+
+  Expected<Subgraph> subgraph = host_model.SubgraphAt(index);
+  if (!subgraph.HasValue()) {
+    ZORVEL_LOG_INFO("Failed to retrieve Subgraph");
+    return kZorvelStatusErrorCompilation;
+  }
+  auto iterator =
+      std::make_shared<GraphIteratorDelegate>(plugin->host_api, &*subgraph, config->device);
+  const ov::frontend::InputModel::Ptr input_model = front_end.load(
+      ov::Any(std::static_pointer_cast<ov::frontend::tensorflow_lite::GraphIterator>(iterator)));
+  ZORVEL_LOG_INFO("Model loaded");
+  const std::shared_ptr<ov::Model> ov_model = front_end.convert(input_model);
+
+  const NpuOptimizerResult optimized = OptimizeForNpu(*config, ov_model);
+  // Without weight sharing no partition receives the NPU weight-sharing properties, so HFA
+  // attention is never configured for a decomposed partition here.
+  if (optimized.hfa_decomposed_count != 0) {
+    ZORVEL_LOG_WARNING(
+        "enable_hfa: NPUW_ATTN=HFA is set only on NPU partitions that share pool weights; "
+        "partition %d gets its attention decomposed but no HFA unless NPUW_ATTN=HFA is passed "
+        "explicitly",
+        partition);
+  }
+
+  const ov::AnyMap properties = config->properties;
+  ReportRuntimeAndDevices("OpenVINO Compiler", config->device.c_str(), properties);
+  ZORVEL_LOG_INFO("Compiling partition %d for device %s", partition, config->device.c_str());
+  ov::CompiledModel compiled = core.compile_model(ov_model, config->device, properties);
+  CustomOStreamBuf buffer;
+  std::ostream stream(&buffer);
+  compiled.export_model(stream);
+  ZORVEL_LOG_INFO("Model export done");
+  module = WritePartitionBlob(config->device, buffer.buffer());
+  return kZorvelStatusOk;
+}
+
+ZorvelStatus CompileModel(ZorvelCompilerPlugin plugin, const char* soc_model, ZorvelModel model,
+                          ZorvelCompiledResult* compiled_result) {
+  const Model host_model(plugin->host_api, model);
+  const uint64_t count =
+      plugin->host_api == nullptr || plugin->host_api->get_num_model_subgraphs == nullptr
+          ? 0
+          : host_model.NumSubgraphs();
+  auto result = std::make_unique<ZorvelCompiledResultT>();
+  result->byte_code.resize(count);
+  result->call_names.resize(count);
+  ov::frontend::tensorflow_lite::FrontEnd front_end;
+  // Weight sharing across partitions is not part of this build: every partition becomes its own
+  // module, and the core is created without a weight pool.
+  ov::Core core("");
+  for (uint64_t e = 0; e < count; ++e) {
+    std::string module;
+    const ZorvelStatus status =
+        CompilePartition(plugin, soc_model, host_model, e, front_end, core, module);
+    if (status != kZorvelStatusOk) return status;
+    result->byte_code[e] = std::move(module);
+    result->call_names[e] = "Partition_" + std::to_string(e);
+  }
+  *compiled_result = result.release();
+  return kZorvelStatusOk;
+}
+
 ZorvelStatus Compile(ZorvelCompilerPlugin plugin, const char* soc_model, ZorvelModel model,
                      ZorvelCompiledResult* compiled_result) {
-  ZORVEL_LOG_ERROR("Compilation is not available yet in this build of the plug-in.");
-  return kZorvelStatusErrorUnsupported;
+  if (plugin == nullptr || compiled_result == nullptr) return kZorvelStatusErrorInvalidArgument;
+  // The partial result is owned by CompileModel and destroyed on every way out of it.
+  try {
+    return CompileModel(plugin, soc_model, model, compiled_result);
+  } catch (const ov::Exception& e) {
+    ZORVEL_LOG_ERROR("Exception in compilation: %s", e.what());
+    return kZorvelStatusErrorCompilation;
+  } catch (const std::exception& e) {
+    ZORVEL_LOG_ERROR("Unexpected exception in compilation: %s", e.what());
+    return kZorvelStatusErrorCompilation;
+  } catch (...) {
+    ZORVEL_LOG_ERROR("Unknown exception in compilation");
+    return kZorvelStatusErrorCompilation;
+  }
 }
 
 void DestroyCompiledResult(ZorvelCompiledResult compiled_result) { delete compiled_result; }

@@ -1,0 +1,314 @@
+// The compile entry driven through the dlopen'ed table over the stand-in host: modules, call
+// names, headers, failures, and compiled partitions run against the host subgraph evaluated
+// directly.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "gmock/gmock.h"
+#include "gtest/gtest.h"
+#include "openvino/frontend/tensorflow_lite/frontend.hpp"
+#include "openvino/runtime/core.hpp"
+#include "zorvel/c/zorvel_plugin_api.h"
+#include "zorvel/compiler/cc/zorvel_model.h"
+#include "zorvel/host/host_api.h"
+#include "zorvel/host/host_model.h"
+#include "zorvel/vendors/intel_openvino/compiler/graph_iterator.h"
+#include "zorvel/vendors/intel_openvino/compiler/partition_blob.h"
+#include "zorvel/vendors/intel_openvino/compiler/plugin_test_util.h"
+
+namespace zorvel::openvino {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+using ::zorvel::host::HostApi;
+using ::zorvel::host::HostModel;
+using ::zorvel::host::HostOptions;
+using ::zorvel::host::HostSubgraph;
+using ::zorvel::host::TensorId;
+using ::zorvel::host::TensorType;
+
+constexpr int kGetNumModelSubgraphs = 1;
+constexpr int kGetModelSubgraph = 2;
+
+TensorType F32(std::vector<int32_t> dims) {
+  return TensorType::Ranked(kZorvelElementTypeFloat32, std::move(dims));
+}
+
+std::vector<float> Ramp(size_t n, float scale, float offset) {
+  std::vector<float> values(n);
+  for (size_t i = 0; i < n; ++i) values[i] = offset + scale * static_cast<float>((i * 7) % 11);
+  return values;
+}
+
+// x [1,4,4,2] -> 1x1 CONV_2D (3 filters, bias, fused RELU) -> ADD of a constant -> y [1,4,4,3].
+void AddCnnSubgraph(HostModel& model) {
+  HostSubgraph& sg = model.AddSubgraph();
+  const TensorId x = sg.AddInput("x", F32({1, 4, 4, 2}));
+  const TensorId w = sg.AddConstant<float>("w", {3, 1, 1, 2}, Ramp(6, 0.25f, -1));
+  const TensorId b = sg.AddConstant<float>("b", {3}, {0.5f, 0, -0.25f});
+  const TensorId conv = sg.AddTensor("conv", F32({1, 4, 4, 3}));
+  sg.AddOp(kZorvelOpCodeConv2d, {x, w, b}, {conv})
+      .SetOption(46, 1u)  // VALID
+      .SetOption(47, 1)
+      .SetOption(48, 1)
+      .SetOption(49, 1u)  // RELU
+      .SetOption(50, 1)
+      .SetOption(51, 1);
+  const TensorId c = sg.AddConstant<float>("c", {3}, {1, 2, 3});
+  sg.AddOutput(sg.AddOp(kZorvelOpCodeAdd, {conv, c}, "y", F32({1, 4, 4, 3})));
+}
+
+// One attention head over x [1,4,8]: q, k, v projections, scaled scores, softmax, weighted sum.
+void AddAttentionSubgraph(HostModel& model) {
+  HostSubgraph& sg = model.AddSubgraph();
+  const TensorId x = sg.AddInput("x", F32({1, 4, 8}));
+  auto project = [&](const char* name, float offset) {
+    const TensorId w =
+        sg.AddConstant<float>(std::string("w") + name, {8, 8}, Ramp(64, 0.05f, offset));
+    const TensorId out = sg.AddTensor(name, F32({1, 4, 8}));
+    sg.AddOp(kZorvelOpCodeFullyConnected, {x, w}, {out})
+        .SetOption(66, 0u)
+        .SetOption(67, 0u)
+        .SetOption(68, true);
+    return out;
+  };
+  const TensorId q = project("q", -0.2f);
+  const TensorId k = project("k", -0.25f);
+  const TensorId v = project("v", -0.1f);
+  const TensorId scores = sg.AddTensor("scores", F32({1, 4, 4}));
+  sg.AddOp(kZorvelOpCodeBatchMatmul, {q, k}, {scores}).SetOption(81, false).SetOption(82, true);
+  const TensorId scale = sg.AddConstant<float>("scale", {}, {0.35f});
+  const TensorId scaled = sg.AddOp(kZorvelOpCodeMul, {scores, scale}, "scaled", F32({1, 4, 4}));
+  const TensorId probs = sg.AddTensor("probs", F32({1, 4, 4}));
+  sg.AddOp(kZorvelOpCodeSoftmax, {scaled}, {probs}).SetOption(71, 1.0f);
+  const TensorId out = sg.AddTensor("out", F32({1, 4, 8}));
+  sg.AddOp(kZorvelOpCodeBatchMatmul, {probs, v}, {out}).SetOption(81, false).SetOption(82, false);
+  sg.AddOutput(out);
+}
+
+// x [1,4] -> ADD of a constant -> y.
+void AddSmallSubgraph(HostModel& model) {
+  HostSubgraph& sg = model.AddSubgraph();
+  const TensorId x = sg.AddInput("x", F32({1, 4}));
+  const TensorId c = sg.AddConstant<float>("c", {4}, {1, 2, 3, 4});
+  sg.AddOutput(sg.AddOp(kZorvelOpCodeAdd, {x, c}, "y", F32({1, 4})));
+}
+
+class CompileTest : public ::zorvel::testing::PluginTest {
+ protected:
+  void TearDown() override {
+    if (result_ != nullptr) table_->destroy_compiled_result(result_);
+    if (plugin_ != nullptr) table_->destroy_plugin(plugin_);
+  }
+
+  // Creates the plug-in with the vendor payload `payload` (no options at all when null).
+  void CreatePlugin(const char* payload) {
+    if (payload != nullptr) options_.SetOpaque("intel_openvino", payload);
+    ASSERT_EQ(table_->create_plugin(api_.table(), &plugin_, nullptr,
+                                    payload == nullptr ? nullptr : api_.Handle(options_)),
+              kZorvelStatusOk);
+  }
+
+  ZorvelStatus Compile(const char* soc_model) {
+    ::testing::internal::CaptureStderr();
+    const ZorvelStatus status = table_->compile(plugin_, soc_model, api_.Handle(model_), &result_);
+    log_ = ::testing::internal::GetCapturedStderr();
+    return status;
+  }
+
+  uint64_t NumModules() {
+    uint64_t n = 0;
+    EXPECT_EQ(table_->get_compiled_result_num_byte_code_modules(result_, &n), kZorvelStatusOk);
+    return n;
+  }
+  uint64_t NumCalls() {
+    uint64_t n = 0;
+    EXPECT_EQ(table_->get_compiled_result_num_calls(result_, &n), kZorvelStatusOk);
+    return n;
+  }
+  std::string Module(uint64_t i) {
+    const void* data = nullptr;
+    uint64_t size = 0;
+    EXPECT_EQ(table_->get_compiled_result_byte_code(result_, i, &data, &size), kZorvelStatusOk);
+    return std::string(static_cast<const char*>(data), size);
+  }
+  std::pair<std::string, uint64_t> Call(uint64_t i) {
+    const void* info = nullptr;
+    uint64_t size = 0;
+    uint64_t module = 99;
+    EXPECT_EQ(table_->get_compiled_result_call_info(result_, i, &info, &size, &module),
+              kZorvelStatusOk);
+    return {std::string(static_cast<const char*>(info), size), module};
+  }
+  size_t Count(const std::string& text) const {
+    size_t n = 0;
+    for (size_t at = log_.find(text); at != std::string::npos; at = log_.find(text, at + 1)) ++n;
+    return n;
+  }
+
+  HostApi api_;
+  HostModel model_;
+  HostOptions options_;
+  ZorvelCompilerPlugin plugin_ = nullptr;
+  ZorvelCompiledResult result_ = nullptr;
+  std::string log_;
+};
+
+TEST_F(CompileTest, NoSubgraphsGiveAnEmptyResult) {
+  CreatePlugin(nullptr);
+  ASSERT_EQ(Compile("LNL"), kZorvelStatusOk);
+  ASSERT_NE(result_, nullptr);
+  EXPECT_EQ(NumModules(), 0u);
+  EXPECT_EQ(NumCalls(), 0u);
+  table_->destroy_compiled_result(result_);
+  result_ = nullptr;
+
+  AddSmallSubgraph(model_);
+  api_.RemoveEntry(kGetNumModelSubgraphs);
+  ASSERT_EQ(Compile("LNL"), kZorvelStatusOk);
+  EXPECT_EQ(NumModules(), 0u);
+  EXPECT_EQ(NumCalls(), 0u);
+}
+
+TEST_F(CompileTest, ThreeCpuPartitionsGiveThreeModulesInCallOrder) {
+  CreatePlugin("graph.-1.graph_backend = 0\n");
+  for (int i = 0; i < 3; ++i) AddSmallSubgraph(model_);
+  ASSERT_EQ(Compile(nullptr), kZorvelStatusOk) << log_;
+  ASSERT_EQ(NumModules(), 3u);
+  ASSERT_EQ(NumCalls(), 3u);
+  for (uint64_t i = 0; i < 3; ++i) {
+    const std::string module = Module(i);
+    ASSERT_GT(module.size(), BlobHeader::kSize);
+    EXPECT_EQ(module.substr(0, 20), std::string("ZVLOVHDR\1\0\0\0\0\0\0\0\0\0\0\0", 20));
+    EXPECT_EQ(Call(i), std::make_pair("Partition_" + std::to_string(i), i));
+    EXPECT_THAT(log_, HasSubstr("INFO: [openvino_compiler_plugin.cc:"));
+    EXPECT_THAT(log_,
+                HasSubstr("] Compiling partition " + std::to_string(i) + " for device CPU\n"));
+  }
+  EXPECT_EQ(Count("] Model loaded\n"), 3u);
+  EXPECT_EQ(Count("] Model export done\n"), 3u);
+}
+
+TEST_F(CompileTest, GpuAndNpuPartitionsCarryTheirDeviceCodes) {
+  CreatePlugin("graph.0.graph_backend = 1\ngraph.1.graph_backend = 2\n");
+  AddSmallSubgraph(model_);
+  AddSmallSubgraph(model_);
+  ASSERT_EQ(Compile("LNL"), kZorvelStatusOk) << log_;
+  ASSERT_EQ(NumModules(), 2u);
+  EXPECT_EQ(Module(0).substr(8, 12), std::string("\1\0\0\0\1\0\0\0\0\0\0\0", 12));
+  EXPECT_EQ(Module(1).substr(8, 12), std::string("\1\0\0\0\2\0\0\0\0\0\0\0", 12));
+}
+
+TEST_F(CompileTest, UnknownSocModelFailsNpuBeforeTranslationButNotGpu) {
+  CreatePlugin(nullptr);  // NPU by default
+  AddSmallSubgraph(model_);
+  EXPECT_EQ(Compile("NOT_A_SOC"), kZorvelStatusErrorInvalidArgument);
+  EXPECT_EQ(result_, nullptr);
+  EXPECT_EQ(api_.CallCount(kGetModelSubgraph), 0u);
+  EXPECT_THAT(log_, Not(HasSubstr("Model loaded")));
+
+  table_->destroy_plugin(plugin_);
+  plugin_ = nullptr;
+  CreatePlugin("graph.-1.graph_backend = 1\n");
+  EXPECT_EQ(Compile("NOT_A_SOC"), kZorvelStatusOk) << log_;
+  EXPECT_EQ(NumModules(), 1u);
+}
+
+TEST_F(CompileTest, MissingSubgraphEndsTheCallWith504) {
+  CreatePlugin("graph.-1.graph_backend = 0\n");
+  AddSmallSubgraph(model_);
+  AddSmallSubgraph(model_);
+  api_.FailEntry(kGetModelSubgraph, kZorvelStatusErrorNotFound, /*succeed_first=*/1);
+  EXPECT_EQ(Compile(nullptr), kZorvelStatusErrorCompilation);
+  EXPECT_EQ(result_, nullptr);
+  EXPECT_EQ(Count("] Failed to retrieve Subgraph\n"), 1u);
+  EXPECT_EQ(Count("] Model export done\n"), 1u);
+}
+
+TEST_F(CompileTest, DeviceExceptionForPartitionOneIs504WithOneErrorLine) {
+  CreatePlugin(
+      "graph.-1.graph_backend = 1\n"
+      "graph.1.configs_map.NOT_A_GPU_PROPERTY = \"1\"\n");
+  for (int i = 0; i < 3; ++i) AddSmallSubgraph(model_);
+  EXPECT_EQ(Compile(nullptr), kZorvelStatusErrorCompilation);
+  EXPECT_EQ(result_, nullptr);
+  EXPECT_EQ(Count("ERROR: "), 1u) << log_;
+  EXPECT_THAT(log_, HasSubstr("] Exception in compilation: "));
+  EXPECT_THAT(log_, HasSubstr("NOT_A_GPU_PROPERTY"));
+  EXPECT_EQ(Count("] Compiling partition 1 for device GPU\n"), 1u);
+  EXPECT_EQ(Count("] Compiling partition 2"), 0u);
+}
+
+// Imports each module after its header on its device, runs it, and compares with the host
+// subgraph translated for that device and evaluated directly.
+class CompileEndToEndTest
+    : public CompileTest,
+      public ::testing::WithParamInterface<std::tuple<const char*, int, uint32_t>> {};
+
+TEST_P(CompileEndToEndTest, ImportedPartitionsMatchDirectEvaluation) {
+  const auto [device, backend, code] = GetParam();
+  const std::string payload = "graph.-1.graph_backend = " + std::to_string(backend) + "\n";
+  CreatePlugin(payload.c_str());
+  AddCnnSubgraph(model_);
+  AddAttentionSubgraph(model_);
+  ASSERT_EQ(Compile("LNL"), kZorvelStatusOk) << log_;
+  ASSERT_EQ(NumModules(), 2u);
+
+  ov::Core core;
+  ov::frontend::tensorflow_lite::FrontEnd front_end;
+  for (uint64_t i = 0; i < 2; ++i) {
+    SCOPED_TRACE(i);
+    const std::string module = Module(i);
+    const std::optional<BlobHeader> header = ReadBlobHeader(module);
+    ASSERT_TRUE(header.has_value());
+    EXPECT_EQ(header->version, 1u);
+    EXPECT_EQ(header->device_code, code);
+    std::istringstream blob(module.substr(BlobHeader::kSize));
+    ov::CompiledModel compiled = core.import_model(blob, device);
+    ov::InferRequest request = compiled.create_infer_request();
+
+    const Model host_model(api_.table(), api_.Handle(model_));
+    Expected<Subgraph> subgraph = host_model.SubgraphAt(i);
+    ASSERT_TRUE(subgraph.HasValue());
+    std::shared_ptr<ov::frontend::tensorflow_lite::GraphIterator> iterator =
+        std::make_shared<GraphIteratorDelegate>(api_.table(), &*subgraph, device);
+    const std::shared_ptr<ov::Model> direct = front_end.convert(front_end.load(ov::Any(iterator)));
+
+    const ov::Shape shape = direct->get_parameters()[0]->get_shape();
+    ov::Tensor input(ov::element::f32, shape);
+    const std::vector<float> values = Ramp(input.get_size(), 0.3f, -1.5f);
+    std::copy(values.begin(), values.end(), input.data<float>());
+    ov::TensorVector expected;
+    ASSERT_TRUE(direct->evaluate(expected, {input}));
+    request.set_input_tensor(0, input);
+    request.infer();
+    const ov::Tensor actual = request.get_output_tensor(0);
+    ASSERT_EQ(actual.get_shape(), expected[0].get_shape());
+    float max_error = 0;
+    bool any_nonzero = false;
+    for (size_t j = 0; j < actual.get_size(); ++j) {
+      max_error =
+          std::max(max_error, std::fabs(actual.data<float>()[j] - expected[0].data<float>()[j]));
+      any_nonzero |= expected[0].data<float>()[j] != 0;
+    }
+    EXPECT_LE(max_error, 1e-5f);
+    EXPECT_TRUE(any_nonzero);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Devices, CompileEndToEndTest,
+                         ::testing::Values(std::make_tuple("CPU", 0, 0u),
+                                           std::make_tuple("GPU", 1, 1u),
+                                           std::make_tuple("NPU", 2, 2u)));
+
+}  // namespace
+}  // namespace zorvel::openvino
