@@ -112,7 +112,8 @@ TEST(Node, ReplaceNodeMovesConsumersNamesAndKeepsFriendlyNames) {
   // Refused: the replacement reads a Parameter and the target feeds a Result.
   auto from_param = std::make_shared<Sum>(ov::OutputVector{p});
   EXPECT_FALSE(ov::replace_node_update_name(b, from_param));
-  auto c = std::make_shared<Sum>(ov::OutputVector{consumer});
+  // c reads a, which is upstream of b's consumers, so the graph stays acyclic.
+  auto c = std::make_shared<Sum>(ov::OutputVector{a});
   c->set_friendly_name("c");
   EXPECT_TRUE(ov::replace_node_update_name(b, c));
   EXPECT_EQ(c->get_friendly_name(), "b");
