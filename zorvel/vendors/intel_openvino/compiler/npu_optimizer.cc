@@ -15,6 +15,7 @@
 #include "openvino/pass/pattern/op/label.hpp"
 #include "openvino/pass/pattern/op/pattern.hpp"
 #include "openvino/pass/pattern/op/wrap_type.hpp"
+#include "zorvel/vendors/intel_openvino/compiler/npu_split_shared_constants.h"
 
 namespace zorvel::openvino {
 
@@ -79,7 +80,7 @@ NpuOptimizerResult RunNpuPassPipeline(const NpuPassOptions& options,
   WarnUnavailable(options.decompose_sdpa_for_hfa, "DecomposeSDPAForHFA");
   if (options.eliminate_fq_after_matmul) manager.register_pass<EliminateMatMulFakeQuantize>();
   WarnUnavailable(options.moe_gather, "MoEGatherRewrite");
-  WarnUnavailable(options.split_shared_constants, "SplitSharedConstants");
+  if (options.split_shared_constants) manager.register_pass<SplitSharedConstants>();
   manager.run_passes(model);
   return NpuOptimizerResult{};
 }

@@ -91,7 +91,6 @@ TEST(OptimizeForNpu, SwitchesOfMissingPassesAreReported) {
   CompileConfig config = ConfigFor("NPU");
   config.enable_hfa = true;
   config.enable_moe_gather = true;
-  config.split_shared_constants = true;
   auto model = FoldableModelWithIntegerSign();
   ::testing::internal::CaptureStderr();
   const NpuOptimizerResult result = OptimizeForNpu(config, model);
@@ -100,12 +99,12 @@ TEST(OptimizeForNpu, SwitchesOfMissingPassesAreReported) {
   EXPECT_EQ(result.hfa_decomposed_count, 0u);
   std::vector<size_t> at;
   for (const char* pass : {"FuseSplitAttentionToSDPA", "UnfoldGqaSequenceFold",
-                           "DecomposeSDPAForHFA", "MoEGatherRewrite", "SplitSharedConstants"}) {
+                           "DecomposeSDPAForHFA", "MoEGatherRewrite"}) {
     at.push_back(log.find(std::string("] ") + pass + " is not available in this build"));
     EXPECT_NE(at.back(), std::string::npos) << pass << "\n" << log;
   }
   EXPECT_TRUE(std::is_sorted(at.begin(), at.end())) << log;
-  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 5) << log;
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 4) << log;
   EXPECT_THAT(log, HasSubstr("WARNING: [npu_optimizer.cc:"));
 }
 
