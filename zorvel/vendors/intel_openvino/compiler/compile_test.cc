@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -246,6 +247,39 @@ TEST_F(CompileTest, DeviceExceptionForPartitionOneIs504WithOneErrorLine) {
   EXPECT_THAT(log_, HasSubstr("NOT_A_GPU_PROPERTY"));
   EXPECT_EQ(Count("] Compiling partition 1 for device GPU\n"), 1u);
   EXPECT_EQ(Count("] Compiling partition 2"), 0u);
+}
+
+// Host entries that throw a C++ exception: a host bug the plug-in must not let unwind through
+// its table.
+ZorvelStatus GetSubgraphThrowsStdException(ZorvelModel, uint64_t, ZorvelSubgraph*) {
+  throw std::runtime_error("host lost its subgraphs");
+}
+ZorvelStatus GetSubgraphThrowsSomethingElse(ZorvelModel, uint64_t, ZorvelSubgraph*) { throw 42; }
+
+TEST_F(CompileTest, OtherExceptionsAre504WithOneErrorLineAndNoResult) {
+  struct Case {
+    decltype(HostApiTable::get_model_subgraph) entry;
+    const char* line;
+  };
+  for (const Case& c :
+       {Case{&GetSubgraphThrowsStdException,
+             "] Unexpected exception in compilation: host lost its subgraphs\n"},
+        Case{&GetSubgraphThrowsSomethingElse, "] Unknown exception in compilation\n"}}) {
+    HostApiTable table = *api_.table();
+    table.get_model_subgraph = c.entry;
+    ZorvelCompilerPlugin plugin = nullptr;
+    ASSERT_EQ(table_->create_plugin(&table, &plugin, nullptr, nullptr), kZorvelStatusOk);
+    AddSmallSubgraph(model_);
+    ::testing::internal::CaptureStderr();
+    ZorvelCompiledResult result = nullptr;
+    EXPECT_EQ(table_->compile(plugin, "LNL", api_.Handle(model_), &result),
+              kZorvelStatusErrorCompilation);
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(result, nullptr);
+    EXPECT_THAT(log, HasSubstr(c.line));
+    EXPECT_EQ(log.find("ERROR: "), log.rfind("ERROR: ")) << log;
+    table_->destroy_plugin(plugin);
+  }
 }
 
 // Imports each module after its header on its device, runs it, and compares with the host
