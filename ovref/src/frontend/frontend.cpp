@@ -12,12 +12,11 @@
 #include "openvino/op/result.hpp"
 #include "tfl_quantize.hpp"
 
-#if __has_include( \
-    "transformations/fp16_compression/mark_decompression_convert_constant_folding.hpp")
 #include "openvino/pass/manager.hpp"
+#include "transformations/common_optimizations/transpose_sinking.hpp"
+#include "transformations/common_optimizations/transpose_sinking_general.hpp"
 #include "transformations/fp16_compression/mark_decompression_convert_constant_folding.hpp"
-#define OVREF_HAVE_MARK_COMPRESSED_FLOAT_CONSTANTS 1
-#endif
+#include "transformations/resolve_names_collisions.hpp"
 
 namespace ov {
 namespace frontend {
@@ -202,12 +201,17 @@ std::shared_ptr<ov::Model> FrontEnd::decode(const ov::frontend::InputModel::Ptr&
 }
 
 void FrontEnd::normalize(const std::shared_ptr<ov::Model>& function) const {
-#ifdef OVREF_HAVE_MARK_COMPRESSED_FLOAT_CONSTANTS
-  ov::pass::Manager manager;
-  manager.register_pass<ov::pass::MarkCompressedFloatConstants>();
-  manager.run_passes(function);
-#endif
+  {
+    ov::pass::Manager manager("Frontend:TFLite:normalize:MarkCompressedFloatConstants");
+    manager.register_pass<ov::pass::MarkCompressedFloatConstants>();
+    manager.run_passes(function);
+  }
   pass::resolve_tfl_quantize(function);
+  ov::pass::Manager manager("Frontend:TFLite:normalize");
+  manager.register_pass<ov::pass::TransposeSinking>();
+  manager.register_pass<ov::pass::TransposeSinkingGeneral>();
+  manager.register_pass<ov::pass::ResolveNameCollisions>(true);
+  manager.run_passes(function);
 }
 
 }  // namespace tensorflow_lite

@@ -55,7 +55,8 @@ TEST(FrontEndReferenceGraphs, Conv2DWithBiasAndRelu) {
                           {"padding", std::string("SAME")},
                           {"activation", std::string("RELU")}});
   auto x = param(f32, {1, 8, 8, 4});
-  auto filter = Transpose(Transpose(constant(f32, {2, 3, 3, 4}, w), {1, 2, 3, 0}), {3, 2, 0, 1});
+  // OHWI -> HWIO -> OIHW, fused into one Transpose by the clean-up after conversion.
+  auto filter = Transpose(constant(f32, {2, 3, 3, 4}, w), {0, 3, 1, 2});
   auto conv = std::make_shared<ov::op::v1::Convolution>(
       Transpose(x, {0, 3, 1, 2}), filter, ov::Strides{2, 1}, ov::CoordinateDiff{0, 0},
       ov::CoordinateDiff{0, 0}, ov::Strides{1, 1}, ov::op::PadType::SAME_UPPER);
