@@ -5,6 +5,7 @@
 
 #include "logging/zorvel_logging.h"
 #include "openvino/runtime/properties.hpp"
+#include "zorvel/vendors/intel_openvino/compiler/npu_optimizer.h"
 #include "zorvel/vendors/intel_openvino/compiler/openvino_soc_config.h"
 
 namespace zorvel::openvino {
@@ -78,7 +79,35 @@ void ApplyPerformanceMode(int32_t mode, ov::AnyMap& properties) {
   }
 }
 
+// Adds `key` = `value` as text unless the key is already present; reports whether it added it.
+bool SetDefault(ov::AnyMap& properties, const char* key, const char* value) {
+  return properties.emplace(key, ov::Any(std::string(value))).second;
+}
+
+// The text a property holds, whatever type it was given as; empty when absent.
+std::string PropertyText(const ov::AnyMap& properties, const char* key) {
+  const auto it = properties.find(key);
+  return it == properties.end() ? std::string() : it->second.as<std::string>();
+}
+
+// NPUW_FOLD_ONLY counts only as text with something visible in it.
+bool HasFoldOnlyTags(const ov::AnyMap& properties) {
+  const auto it = properties.find("NPUW_FOLD_ONLY");
+  if (it == properties.end() || !it->second.is<std::string>()) return false;
+  const std::string& tags = it->second.as<std::string>();
+  return tags.find_first_not_of(" \t\n\r\f\v") != std::string::npos;
+}
+
 }  // namespace
+
+bool IsTrueProperty(const ov::AnyMap& properties, const std::string& key) {
+  const auto it = properties.find(key);
+  if (it == properties.end()) return false;
+  if (it->second.is<bool>()) return it->second.as<bool>();
+  if (!it->second.is<std::string>()) return false;
+  const std::string& text = it->second.as<std::string>();
+  return text == "1" || text == "TRUE" || text == "YES";
+}
 
 CompileConfig::CompileConfig() {
   properties[kPerformanceHintKey] = ov::hint::PerformanceMode::LATENCY;
@@ -87,6 +116,68 @@ CompileConfig::CompileConfig() {
 ZorvelStatus CompileConfig::ApplySocModel(const char* soc_model) {
   if (device != "NPU") return kZorvelStatusOk;
   return ConfigureSoc(soc_model, properties);
+}
+
+ZorvelStatus CompileConfig::ApplyNpuWeightSharing(const std::string& bank_name,
+                                                  const NpuOptimizerResult& optimized) {
+  if (device != "NPU") return kZorvelStatusOk;
+  const bool multi_token = optimized.moe_multi_token;
+  const bool hfa = optimized.hfa_decomposed_count != 0;
+
+  SetDefault(properties, "NPU_USE_NPUW", "YES");
+  SetDefault(properties, "NPUW_DEVICES", "NPU");
+  SetDefault(properties, "NPUW_WEIGHTS_BANK", bank_name.empty() ? "shared" : bank_name.c_str());
+  SetDefault(properties, "NPUW_FUNCALL_FOR_ALL", "YES");
+  // Multi-token MoE chunks and HFA both need the repeating-block pipeline with attention
+  // isolated; otherwise the whole model stays one subgraph with its weights cut out.
+  if (multi_token || hfa) {
+    SetDefault(properties, "NPUW_ONLINE_PIPELINE", "REP");
+    SetDefault(properties, "NPUW_UNFOLD_IREQS", "NO");
+    SetDefault(properties, "NPUW_ONLINE_ISOLATE", multi_token ? "ATTN,MOE" : "ATTN");
+    if (multi_token) SetDefault(properties, "NPUW_MOE_TOKEN_CHUNK_SIZE", "0");
+    SetDefault(properties, "NPUW_ONLINE_KEEP_BLOCK_SIZE", "4");
+    SetDefault(properties, "NPUW_FOLD", "YES");
+    SetDefault(properties, "NPUW_ONLINE_KEEP_BLOCKS", "3");
+  } else {
+    SetDefault(properties, "NPUW_ONLINE_PIPELINE", "NONE");
+    SetDefault(properties, "NPUW_CWAI", "YES");
+  }
+
+  // A weightless NPUW export needs its weights cut out of the blocks one way or another.
+  if (IsTrueProperty(properties, "NPU_USE_NPUW") && !IsTrueProperty(properties, "NPUW_CWAI") &&
+      !IsTrueProperty(properties, "NPUW_FOLD") && !HasFoldOnlyTags(properties)) {
+    ZORVEL_LOG_ERROR(
+        "NPU weight sharing requires NPUW_CWAI=YES, NPUW_FOLD=YES, or a non-empty NPUW_FOLD_ONLY "
+        "when NPU_USE_NPUW=YES");
+    return kZorvelStatusErrorInvalidArgument;
+  }
+
+  ZORVEL_LOG_INFO(
+      "NPU weight sharing: enabled NPUW weightless compile knobs (%s chunk pipeline, bank '%s'%s)",
+      multi_token ? "multi-token" : "single-token",
+      PropertyText(properties, "NPUW_WEIGHTS_BANK").c_str(),
+      hfa ? ", HFA-decomposed attention" : "");
+
+  if (hfa) {
+    if (SetDefault(properties, "NPUW_ATTN", "HFA")) {
+      ZORVEL_LOG_INFO("enable_hfa: NPUW_ATTN=HFA (%zu SDPA op(s) decomposed for it)",
+                      static_cast<size_t>(optimized.hfa_decomposed_count));
+    }
+    const std::string pipeline = PropertyText(properties, "NPUW_ONLINE_PIPELINE");
+    if (pipeline != "REP") {
+      ZORVEL_LOG_WARNING(
+          "enable_hfa: NPUW_ONLINE_PIPELINE=%s overrides REP, so NPUW will not attach HFA",
+          pipeline.c_str());
+    }
+  }
+  const auto attn = properties.find("NPUW_ATTN");
+  if (!enable_hfa && attn != properties.end() && attn->second.is<std::string>() &&
+      attn->second.as<std::string>() == "HFA") {
+    ZORVEL_LOG_WARNING(
+        "NPUW_ATTN=HFA without enable_hfa=true: attention stays fused, so NPUW will not attach "
+        "HFA");
+  }
+  return kZorvelStatusOk;
 }
 
 Expected<CompileConfig> MakeCompileConfig(const Expected<IntelOpenVinoOptionsPtr>& options,

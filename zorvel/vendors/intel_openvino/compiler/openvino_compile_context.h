@@ -12,6 +12,8 @@
 
 namespace zorvel::openvino {
 
+struct NpuOptimizerResult;
+
 // How one partition is compiled: the device, the properties handed to compile_model, and the
 // switches of the plug-in's graph passes. A plain value, built per partition.
 struct CompileConfig {
@@ -30,7 +32,19 @@ struct CompileConfig {
   // For an NPU partition, adds the NPU platform of the named SoC model ("NPU_PLATFORM"); 1 when
   // the name is not recognised. Other devices ignore the name.
   ZorvelStatus ApplySocModel(const char* soc_model);
+
+  // For an NPU partition whose constants were aliased to the shared weight pool: adds the NPUW
+  // weight-sharing properties (bank `bank_name`, or "shared" when it is empty) and, when the
+  // optimizer decomposed attention for it, NPUW's HFA attention. Every property is a default that
+  // never replaces a key already present. 1 (with an ERROR line) when the resulting setup could
+  // not export weightless; other devices are left alone and give 0.
+  ZorvelStatus ApplyNpuWeightSharing(const std::string& bank_name,
+                                     const NpuOptimizerResult& optimized);
 };
+
+// Whether property `key` is on in NPU terms: a true boolean, or the text "1", "TRUE" or "YES".
+// Anything else, lowercase text included, and an absent key are off.
+bool IsTrueProperty(const ov::AnyMap& properties, const std::string& key);
 
 using IntelOpenVinoOptionsPtr = std::shared_ptr<const intel_openvino::IntelOpenVinoOptions>;
 

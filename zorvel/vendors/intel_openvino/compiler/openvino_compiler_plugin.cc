@@ -190,9 +190,10 @@ ZorvelStatus CompilePartition(ZorvelCompilerPlugin plugin, const char* soc_model
   const std::shared_ptr<ov::Model> ov_model = front_end.convert(input_model);
 
   const NpuOptimizerResult optimized = OptimizeForNpu(*config, ov_model);
-  // Without weight sharing no partition receives the NPU weight-sharing properties, so HFA
-  // attention is never configured for a decomposed partition here.
-  if (optimized.hfa_decomposed_count != 0) {
+  // Set by the weight-sharing step once it has added the NPUW properties (NPUW_ATTN=HFA among
+  // them) to this partition; until then a decomposed partition gets no HFA attention.
+  const bool weight_sharing_properties_applied = false;
+  if (optimized.hfa_decomposed_count != 0 && !weight_sharing_properties_applied) {
     ZORVEL_LOG_WARNING(
         "enable_hfa: NPUW_ATTN=HFA is set only on NPU partitions that share pool weights; "
         "partition %d gets its attention decomposed but no HFA unless NPUW_ATTN=HFA is passed "
