@@ -38,12 +38,6 @@ bool SameBytes(const BufferView& view, const Constant& constant) {
   return size == 0 || std::memcmp(view.data, constant.get_data_ptr(), size) == 0;
 }
 
-bool HasWeightlessAttribute(const ov::Node& node) {
-  const ov::RTMap& rt_info = node.get_rt_info();
-  const auto it = rt_info.find(ov::WeightlessCacheAttribute::get_type_info_static());
-  return it != rt_info.end() && it->second.is<ov::WeightlessCacheAttribute>();
-}
-
 uint64_t Fingerprint(const uint8_t* data, uint64_t size) {
   if (size == 0) return util::Fingerprint64("", 0);
   return util::Fingerprint64(reinterpret_cast<const char*>(data), size);
@@ -163,7 +157,6 @@ uint64_t AliasToSharedPool(const std::shared_ptr<ov::Model>& model, const Weight
   }
 
   size_t aliased = 0;
-  size_t tagged = 0;
   size_t unshared = 0;
   for (const std::shared_ptr<Constant>& candidate : candidates) {
     const std::string& name = candidate->get_friendly_name();
@@ -185,19 +178,18 @@ uint64_t AliasToSharedPool(const std::shared_ptr<ov::Model>& model, const Weight
     alias->set_friendly_name(name);
     alias->get_output_tensor(0).set_names(candidate->get_output_tensor(0).get_names());
     ov::replace_node(candidate, alias);
+    // The replacement starts with empty runtime information, so every aliased constant is tagged;
+    // the others carry no pool reference.
+    alias->get_rt_info()[ov::WeightlessCacheAttribute::get_type_info_static()] =
+        ov::WeightlessCacheAttribute(alias->get_byte_size(), offset->second,
+                                     alias->get_element_type());
     ++aliased;
-    if (!HasWeightlessAttribute(*alias)) {
-      alias->get_rt_info()[ov::WeightlessCacheAttribute::get_type_info_static()] =
-          ov::WeightlessCacheAttribute(alias->get_byte_size(), offset->second,
-                                       alias->get_element_type());
-      ++tagged;
-    }
   }
   ZORVEL_LOG_INFO(
       "Weight sharing (NPU) p%d: aliased %zu constants to the shared pool, tagged %zu with "
       "WeightlessCacheAttribute, left %zu unshared (bytes differ from pool -- content-altered, "
       "e.g. i2->u2)",
-      partition_index, aliased, tagged, unshared);
+      partition_index, aliased, aliased, unshared);
   return aliased;
 }
 
