@@ -290,7 +290,9 @@ class CompileEndToEndTest
 
 TEST_P(CompileEndToEndTest, ImportedPartitionsMatchDirectEvaluation) {
   const auto [device, backend, code] = GetParam();
-  const std::string payload = "graph.-1.graph_backend = " + std::to_string(backend) + "\n";
+  // Each partition as its own module: weight sharing (on by default) is tested on its own.
+  const std::string payload =
+      "enable_weight_sharing = false\ngraph.-1.graph_backend = " + std::to_string(backend) + "\n";
   CreatePlugin(payload.c_str());
   AddCnnSubgraph(model_);
   AddAttentionSubgraph(model_);

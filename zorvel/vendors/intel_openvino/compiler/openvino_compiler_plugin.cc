@@ -1,17 +1,26 @@
 #include "zorvel/vendors/intel_openvino/compiler/openvino_compiler_plugin.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <exception>
+#include <map>
 #include <memory>
 #include <new>
 #include <ostream>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "logging/zorvel_logging.h"
 #include "openvino/core/except.hpp"
 #include "openvino/frontend/tensorflow_lite/frontend.hpp"
+#include "openvino/op/parameter.hpp"
 #include "openvino/runtime/core.hpp"
 #include "zorvel/compiler/cc/zorvel_model.h"
+#include "zorvel/vendors/intel_openvino/compiler/alias_shared_constants.h"
+#include "zorvel/vendors/intel_openvino/compiler/global_graph.h"
 #include "zorvel/vendors/intel_openvino/compiler/graph_iterator.h"
 #include "zorvel/vendors/intel_openvino/compiler/intel_openvino_options_reader.h"
 #include "zorvel/vendors/intel_openvino/compiler/npu_optimizer.h"
@@ -19,6 +28,7 @@
 #include "zorvel/vendors/intel_openvino/compiler/openvino_soc_config.h"
 #include "zorvel/vendors/intel_openvino/compiler/openvino_version_info.h"
 #include "zorvel/vendors/intel_openvino/compiler/partition_blob.h"
+#include "zorvel/vendors/intel_openvino/compiler/weight_bank.h"
 
 namespace zorvel::openvino {
 namespace {
@@ -165,12 +175,118 @@ ZorvelStatus Partition(ZorvelCompilerPlugin plugin, const char* soc_model,
   return kZorvelStatusOk;
 }
 
-// Translates, optimises, compiles and exports partition `index`; the module (header and exported
-// blob) goes to `module`. OpenVINO exceptions pass through to the caller.
+// The weight-sharing state of one compile call. Everything in it lives until the container is
+// written; the bank's host buffers and the aliased constants point into host memory, which the
+// host keeps for the whole call.
+struct WeightSharing {
+  bool on = false;
+  std::string device;  // "GPU" or "NPU", common to every partition
+  bool npu = false;
+  WeightBank bank;
+  std::vector<PoolEntry> pool;
+  PoolOffsets pool_offsets;
+  std::string bank_name;
+  // Partition modules; a deque never moves its elements, so the entries' views stay valid.
+  std::deque<std::string> modules;
+  std::map<std::string, GlobalGraphSubgraph> subgraphs;
+};
+
+// Turns a host subgraph into an OpenVINO model through the tensorflow_lite front end.
+std::shared_ptr<ov::Model> TranslateSubgraph(ZorvelCompilerPlugin plugin, const Subgraph& subgraph,
+                                             const std::string& device,
+                                             ov::frontend::tensorflow_lite::FrontEnd& front_end,
+                                             bool log_loaded) {
+  auto iterator = std::make_shared<GraphIteratorDelegate>(plugin->host_api, &subgraph, device);
+  const ov::frontend::InputModel::Ptr input_model = front_end.load(
+      ov::Any(std::static_pointer_cast<ov::frontend::tensorflow_lite::GraphIterator>(iterator)));
+  if (log_loaded) ZORVEL_LOG_INFO("Model loaded");
+  return front_end.convert(input_model);
+}
+
+// On when requested (the options' switch, on without options), there are at least two partitions
+// and every partition goes to the same one of GPU and NPU.
+ZorvelStatus DecideWeightSharing(ZorvelCompilerPlugin plugin, uint64_t count,
+                                 WeightSharing& sharing) {
+  const bool requested = !plugin->intel_openvino_options.HasValue() ||
+                         (*plugin->intel_openvino_options)->GetEnableWeightSharing();
+  sharing.on = requested && count >= 2;
+  for (uint64_t j = 0; sharing.on && j < count; ++j) {
+    Expected<CompileConfig> config =
+        MakeCompileConfig(plugin->intel_openvino_options, static_cast<int32_t>(j));
+    if (!config.HasValue()) return ErrorToStatus(config.GetError());
+    if (j == 0) sharing.device = config->device;
+    if ((config->device != "GPU" && config->device != "NPU") || config->device != sharing.device) {
+      sharing.on = false;
+    }
+  }
+  sharing.npu = sharing.on && sharing.device == "NPU";
+  return kZorvelStatusOk;
+}
+
+// Registers every partition's host weights (and, on the NPU, the constants its optimized model
+// generates) in the bank, then lays out the pool and names it.
+ZorvelStatus BuildPool(ZorvelCompilerPlugin plugin, const char* soc_model, const Model& host_model,
+                       uint64_t count, ov::frontend::tensorflow_lite::FrontEnd& front_end,
+                       WeightSharing& sharing) {
+  ReferencedNames referenced_names;
+  for (uint64_t i = 0; i < count; ++i) {
+    Expected<Subgraph> subgraph = host_model.SubgraphAt(i);
+    if (!subgraph.HasValue()) {
+      ZORVEL_LOG_ERROR("Failed to retrieve Subgraph");
+      return kZorvelStatusErrorCompilation;
+    }
+    sharing.bank.AddHostWeights(*subgraph);
+    if (!sharing.npu) continue;
+    Expected<CompileConfig> config =
+        MakeCompileConfig(plugin->intel_openvino_options, static_cast<int32_t>(i));
+    if (!config.HasValue()) return ErrorToStatus(config.GetError());
+    const ZorvelStatus soc_status = config->ApplySocModel(soc_model);
+    if (soc_status != kZorvelStatusOk) return soc_status;
+    const std::shared_ptr<ov::Model> model =
+        TranslateSubgraph(plugin, *subgraph, config->device, front_end, /*log_loaded=*/false);
+    OptimizeForNpu(*config, model);
+    HarvestSharedConstants(model, sharing.bank, referenced_names);
+  }
+  ZORVEL_LOG_INFO("Weight sharing (%s): building shared pool", sharing.device.c_str());
+  sharing.pool = BuildSharedPool(referenced_names, sharing.bank, /*prune=*/sharing.npu);
+  sharing.pool_offsets = MakePoolOffsets(sharing.pool);
+  sharing.bank_name = MakeBankName(sharing.pool);
+  return kZorvelStatusOk;
+}
+
+// The largest static dimension among the inputs whose name contains "kv_cache"; 0 without one.
+uint64_t KvCacheExtent(const ov::Model& model) {
+  uint64_t extent = 0;
+  for (const std::shared_ptr<ov::op::v0::Parameter>& parameter : model.get_parameters()) {
+    const ov::descriptor::Tensor& tensor = parameter->get_output_tensor(0);
+    const std::string name =
+        tensor.get_names().empty() ? parameter->get_friendly_name() : tensor.get_any_name();
+    if (name.find("kv_cache") == std::string::npos) continue;
+    const ov::PartialShape& shape = parameter->get_output_partial_shape(0);
+    if (shape.rank().is_dynamic()) continue;
+    for (const ov::Dimension& dimension : shape) {
+      if (dimension.is_static()) {
+        extent = std::max(extent, static_cast<uint64_t>(dimension.get_length()));
+      }
+    }
+  }
+  return extent;
+}
+
+// What one partition leaves for the result: its module and, with weight sharing, its record.
+struct CompiledPartition {
+  std::string module;
+  std::string device;
+  uint64_t kv_cache_extent = 0;
+  ParameterIds parameter_ids;
+};
+
+// Translates, optimises, shares (when on), compiles and exports partition `index`. OpenVINO
+// exceptions pass through to the caller.
 ZorvelStatus CompilePartition(ZorvelCompilerPlugin plugin, const char* soc_model,
                               const Model& host_model, uint64_t index,
                               ov::frontend::tensorflow_lite::FrontEnd& front_end, ov::Core& core,
-                              std::string& module) {
+                              WeightSharing& sharing, CompiledPartition& out) {
   const int partition = static_cast<int>(index);
   Expected<CompileConfig> config = MakeCompileConfig(plugin->intel_openvino_options, partition);
   if (!config.HasValue()) return ErrorToStatus(config.GetError());
@@ -182,17 +298,25 @@ ZorvelStatus CompilePartition(ZorvelCompilerPlugin plugin, const char* soc_model
     ZORVEL_LOG_INFO("Failed to retrieve Subgraph");
     return kZorvelStatusErrorCompilation;
   }
-  auto iterator =
-      std::make_shared<GraphIteratorDelegate>(plugin->host_api, &*subgraph, config->device);
-  const ov::frontend::InputModel::Ptr input_model = front_end.load(
-      ov::Any(std::static_pointer_cast<ov::frontend::tensorflow_lite::GraphIterator>(iterator)));
-  ZORVEL_LOG_INFO("Model loaded");
-  const std::shared_ptr<ov::Model> ov_model = front_end.convert(input_model);
-
+  const std::shared_ptr<ov::Model> ov_model =
+      TranslateSubgraph(plugin, *subgraph, config->device, front_end, /*log_loaded=*/true);
   const NpuOptimizerResult optimized = OptimizeForNpu(*config, ov_model);
-  // Set by the weight-sharing step once it has added the NPUW properties (NPUW_ATTN=HFA among
-  // them) to this partition; until then a decomposed partition gets no HFA attention.
-  const bool weight_sharing_properties_applied = false;
+
+  bool weight_sharing_properties_applied = false;
+  if (sharing.npu) {
+    const uint64_t aliased =
+        AliasToSharedPool(ov_model, sharing.bank, sharing.pool_offsets, partition);
+    if (aliased != 0) {
+      const ZorvelStatus npuw_status = config->ApplyNpuWeightSharing(sharing.bank_name, optimized);
+      if (npuw_status != kZorvelStatusOk) return npuw_status;
+      weight_sharing_properties_applied = true;
+    }
+  } else if (sharing.on) {
+    const uint64_t converted =
+        ConvertSharedWeightsToParameters(ov_model, sharing.bank, out.parameter_ids);
+    ZORVEL_LOG_INFO("Weight sharing (GPU): converted %zu weights to parameters in partition %d",
+                    static_cast<size_t>(converted), partition);
+  }
   if (optimized.hfa_decomposed_count != 0 && !weight_sharing_properties_applied) {
     ZORVEL_LOG_WARNING(
         "enable_hfa: NPUW_ATTN=HFA is set only on NPU partitions that share pool weights; "
@@ -200,6 +324,7 @@ ZorvelStatus CompilePartition(ZorvelCompilerPlugin plugin, const char* soc_model
         "explicitly",
         partition);
   }
+  if (sharing.on) out.kv_cache_extent = KvCacheExtent(*ov_model);
 
   const ov::AnyMap properties = config->properties;
   ReportRuntimeAndDevices("OpenVINO Compiler", config->device.c_str(), properties);
@@ -209,8 +334,26 @@ ZorvelStatus CompilePartition(ZorvelCompilerPlugin plugin, const char* soc_model
   std::ostream stream(&buffer);
   compiled.export_model(stream);
   ZORVEL_LOG_INFO("Model export done");
-  module = WritePartitionBlob(config->device, buffer.buffer());
+  out.module = WritePartitionBlob(config->device, buffer.buffer());
+  out.device = config->device;
   return kZorvelStatusOk;
+}
+
+// Puts the pool and every collected partition into one GlobalGraph container, the only module.
+void WriteContainer(WeightSharing& sharing, ZorvelCompiledResultT& result) {
+  std::vector<GlobalGraphBuffer> buffers;
+  buffers.reserve(sharing.pool.size());
+  for (const PoolEntry& entry : sharing.pool) {
+    buffers.push_back(
+        GlobalGraphBuffer{entry.id, entry.offset,
+                          std::string_view(reinterpret_cast<const char*>(entry.data), entry.size)});
+  }
+  std::string container = WriteGlobalGraph(buffers, sharing.subgraphs);
+  const size_t size = container.size();
+  result.byte_code.clear();
+  result.byte_code.push_back(std::move(container));
+  ZORVEL_LOG_INFO("Weight sharing: GlobalGraph container %zu bytes (%zu buffers, %zu subgraphs)",
+                  size, sharing.pool.size(), sharing.subgraphs.size());
 }
 
 ZorvelStatus CompileModel(ZorvelCompilerPlugin plugin, const char* soc_model, ZorvelModel model,
@@ -224,17 +367,36 @@ ZorvelStatus CompileModel(ZorvelCompilerPlugin plugin, const char* soc_model, Zo
   result->byte_code.resize(count);
   result->call_names.resize(count);
   ov::frontend::tensorflow_lite::FrontEnd front_end;
-  // Weight sharing across partitions is not part of this build: every partition becomes its own
-  // module, and the core is created without a weight pool.
+
+  WeightSharing sharing;
+  ZorvelStatus status = DecideWeightSharing(plugin, count, sharing);
+  if (status != kZorvelStatusOk) return status;
+  if (sharing.on) {
+    status = BuildPool(plugin, soc_model, host_model, count, front_end, sharing);
+    if (status != kZorvelStatusOk) return status;
+  }
+
   ov::Core core("");
   for (uint64_t e = 0; e < count; ++e) {
-    std::string module;
-    const ZorvelStatus status =
-        CompilePartition(plugin, soc_model, host_model, e, front_end, core, module);
+    CompiledPartition compiled;
+    status = CompilePartition(plugin, soc_model, host_model, e, front_end, core, sharing, compiled);
     if (status != kZorvelStatusOk) return status;
-    result->byte_code[e] = std::move(module);
-    result->call_names[e] = "Partition_" + std::to_string(e);
+    std::string call_name = "Partition_" + std::to_string(e);
+    if (sharing.on) {
+      const std::string& stored = sharing.modules.emplace_back(std::move(compiled.module));
+      GlobalGraphSubgraph entry;
+      entry.name = call_name;
+      entry.device_code = static_cast<uint8_t>(DeviceCodeFor(compiled.device));
+      entry.kv_cache_extent = compiled.kv_cache_extent;
+      entry.bindings = std::move(compiled.parameter_ids);
+      entry.blob = stored;
+      sharing.subgraphs.insert_or_assign(call_name, std::move(entry));
+    } else {
+      result->byte_code[e] = std::move(compiled.module);
+    }
+    result->call_names[e] = std::move(call_name);
   }
+  if (sharing.on) WriteContainer(sharing, *result);
   *compiled_result = result.release();
   return kZorvelStatusOk;
 }

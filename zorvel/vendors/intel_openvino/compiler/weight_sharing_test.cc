@@ -1,0 +1,434 @@
+// The weight-sharing compile through the dlopen'ed table over the stand-in host: when it is on,
+// the one module it gives, the container's records, pool and bindings, the NPU properties of the
+// shared partitions, and the container loaded back and run against the unshared compile.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "gmock/gmock.h"
+#include "gtest/gtest.h"
+#include "openvino/runtime/core.hpp"
+#include "zorvel/c/zorvel_plugin_api.h"
+#include "zorvel/host/host_api.h"
+#include "zorvel/host/host_model.h"
+#include "zorvel/vendors/intel_openvino/compiler/global_graph.h"
+#include "zorvel/vendors/intel_openvino/compiler/global_graph_loader.h"
+#include "zorvel/vendors/intel_openvino/compiler/partition_blob.h"
+#include "zorvel/vendors/intel_openvino/compiler/plugin_test_util.h"
+
+namespace zorvel::openvino {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+using ::zorvel::host::BufferId;
+using ::zorvel::host::HostApi;
+using ::zorvel::host::HostModel;
+using ::zorvel::host::HostOptions;
+using ::zorvel::host::HostSubgraph;
+using ::zorvel::host::TensorId;
+using ::zorvel::host::TensorType;
+
+TensorType F32(std::vector<int32_t> dims) {
+  return TensorType::Ranked(kZorvelElementTypeFloat32, std::move(dims));
+}
+
+std::vector<float> Ramp(size_t n, float scale, float offset) {
+  std::vector<float> values(n);
+  for (size_t i = 0; i < n; ++i) values[i] = offset + scale * static_cast<float>((i * 7) % 11);
+  return values;
+}
+
+std::vector<uint8_t> Bytes(const std::vector<float>& values) {
+  std::vector<uint8_t> bytes(values.size() * sizeof(float));
+  std::memcpy(bytes.data(), values.data(), bytes.size());
+  return bytes;
+}
+
+size_t Occurrences(std::string_view haystack, std::string_view needle) {
+  size_t n = 0;
+  for (size_t at = haystack.find(needle); at != std::string_view::npos;
+       at = haystack.find(needle, at + 1)) {
+    ++n;
+  }
+  return n;
+}
+
+TensorId FullyConnected(HostSubgraph& sg, TensorId x, TensorId w, const std::string& name,
+                        int32_t units) {
+  const TensorId out = sg.AddTensor(name, F32({1, units}));
+  sg.AddOp(kZorvelOpCodeFullyConnected, {x, w}, {out})
+      .SetOption(66, 0u)
+      .SetOption(67, 0u)
+      .SetOption(68, true);
+  return out;
+}
+
+// Two partitions reading the same host buffers: the [kOut, kIn] projection "shared_w" and the
+// bias "shared_b" (too small to share). Partition 1 also has a weight of its own.
+constexpr int32_t kIn = 64;
+constexpr int32_t kOut = 48;
+
+struct SharedModel {
+  BufferId shared_w = -1;
+  BufferId shared_b = -1;
+  std::vector<uint8_t> w_bytes;
+  std::vector<uint8_t> own_bytes;
+};
+
+SharedModel AddSharingSubgraphs(HostModel& model) {
+  SharedModel shared;
+  shared.w_bytes = Bytes(Ramp(kOut * kIn, 0.01f, -0.05f));
+  shared.own_bytes = Bytes(Ramp(kOut * kOut, 0.02f, -0.1f));
+  shared.shared_w = model.AddBuffer(shared.w_bytes);
+  shared.shared_b = model.AddBuffer(Bytes(Ramp(kOut, 0.1f, -0.5f)));
+
+  HostSubgraph& first = model.AddSubgraph();
+  const TensorId x0 = first.AddInput("x0", F32({1, kIn}));
+  const TensorId w0 = first.AddConstant("shared_w", F32({kOut, kIn}), shared.shared_w);
+  const TensorId b0 = first.AddConstant("shared_b", F32({kOut}), shared.shared_b);
+  const TensorId h0 = FullyConnected(first, x0, w0, "h0", kOut);
+  first.AddOutput(first.AddOp(kZorvelOpCodeAdd, {h0, b0}, "y0", F32({1, kOut})));
+
+  HostSubgraph& second = model.AddSubgraph();
+  const TensorId x1 = second.AddInput("x1", F32({1, kIn}));
+  const TensorId w1 = second.AddConstant("shared_w", F32({kOut, kIn}), shared.shared_w);
+  const TensorId b1 = second.AddConstant("shared_b", F32({kOut}), shared.shared_b);
+  const TensorId h1 = FullyConnected(second, x1, w1, "h1", kOut);
+  const TensorId r1 = second.AddOp(kZorvelOpCodeAdd, {h1, b1}, "r1", F32({1, kOut}));
+  const TensorId own = second.AddConstant("own_w", F32({kOut, kOut}), shared.own_bytes);
+  second.AddOutput(FullyConnected(second, r1, own, "y1", kOut));
+  return shared;
+}
+
+// x [1,4] + c [4]: nothing in it is large enough to share.
+void AddSmallSubgraph(HostModel& model, const std::string& input = "x") {
+  HostSubgraph& sg = model.AddSubgraph();
+  const TensorId x = sg.AddInput(input, F32({1, 4}));
+  const TensorId c = sg.AddConstant<float>("c", {4}, {1, 2, 3, 4});
+  sg.AddOutput(sg.AddOp(kZorvelOpCodeAdd, {x, c}, "y", F32({1, 4})));
+}
+
+class WeightSharingTest : public ::zorvel::testing::PluginTest {
+ protected:
+  void TearDown() override {
+    if (result_ != nullptr) table_->destroy_compiled_result(result_);
+    if (plugin_ != nullptr) table_->destroy_plugin(plugin_);
+  }
+
+  // Compiles model_ with the vendor payload (no options at all when null) and keeps the modules.
+  ZorvelStatus Compile(const char* payload, const char* soc_model = "LNL") {
+    if (result_ != nullptr) table_->destroy_compiled_result(result_);
+    if (plugin_ != nullptr) table_->destroy_plugin(plugin_);
+    result_ = nullptr;
+    plugin_ = nullptr;
+    HostOptions options;
+    if (payload != nullptr) options.SetOpaque("intel_openvino", payload);
+    EXPECT_EQ(table_->create_plugin(api_.table(), &plugin_, nullptr,
+                                    payload == nullptr ? nullptr : api_.Handle(options)),
+              kZorvelStatusOk);
+    ::testing::internal::CaptureStderr();
+    const ZorvelStatus status = table_->compile(plugin_, soc_model, api_.Handle(model_), &result_);
+    log_ = ::testing::internal::GetCapturedStderr();
+    modules_.clear();
+    calls_.clear();
+    if (status != kZorvelStatusOk) return status;
+    uint64_t modules = 0;
+    uint64_t calls = 0;
+    EXPECT_EQ(table_->get_compiled_result_num_byte_code_modules(result_, &modules), 0);
+    EXPECT_EQ(table_->get_compiled_result_num_calls(result_, &calls), 0);
+    for (uint64_t i = 0; i < modules; ++i) {
+      const void* data = nullptr;
+      uint64_t size = 0;
+      EXPECT_EQ(table_->get_compiled_result_byte_code(result_, i, &data, &size), 0);
+      modules_.emplace_back(static_cast<const char*>(data), size);
+    }
+    for (uint64_t i = 0; i < calls; ++i) {
+      const void* info = nullptr;
+      uint64_t size = 0;
+      uint64_t module = 99;
+      EXPECT_EQ(table_->get_compiled_result_call_info(result_, i, &info, &size, &module), 0);
+      calls_.emplace_back(std::string(static_cast<const char*>(info), size), module);
+    }
+    return status;
+  }
+
+  GlobalGraphView Container() {
+    EXPECT_EQ(modules_.size(), 1u);
+    if (modules_.size() != 1) return {};
+    Expected<GlobalGraphView> view = ReadGlobalGraph(modules_[0]);
+    EXPECT_TRUE(view.HasValue()) << view.GetError().Message();
+    return view.HasValue() ? *view : GlobalGraphView{};
+  }
+
+  // The properties a partition blob was compiled with, read back by importing it.
+  ov::CompiledModel Import(std::string_view blob) {
+    const std::optional<BlobHeader> header = ReadBlobHeader(blob);
+    EXPECT_TRUE(header.has_value());
+    const char* device = header->device_code == 0   ? "CPU"
+                         : header->device_code == 1 ? "GPU"
+                                                    : "NPU";
+    std::istringstream stream(std::string(blob.substr(BlobHeader::kSize)));
+    return core_.import_model(stream, device);
+  }
+
+  std::vector<std::string> CallNames() const {
+    std::vector<std::string> names;
+    for (const auto& [name, module] : calls_) names.push_back(name);
+    return names;
+  }
+
+  size_t Count(const std::string& text) const { return Occurrences(log_, text); }
+
+  HostApi api_;
+  HostModel model_;
+  ov::Core core_;
+  ZorvelCompilerPlugin plugin_ = nullptr;
+  ZorvelCompiledResult result_ = nullptr;
+  std::string log_;
+  std::vector<std::string> modules_;
+  std::vector<std::pair<std::string, uint64_t>> calls_;
+};
+
+TEST_F(WeightSharingTest, TwoNpuPartitionsShareOnePoolAndOneBank) {
+  const SharedModel shared = AddSharingSubgraphs(model_);
+  ASSERT_EQ(Compile(nullptr), kZorvelStatusOk) << log_;
+  ASSERT_EQ(modules_.size(), 1u);
+  EXPECT_THAT(calls_,
+              ElementsAre(std::make_pair("Partition_0", 0u), std::make_pair("Partition_1", 0u)));
+  const std::string& container = modules_[0];
+  const GlobalGraphView view = Container();
+  ASSERT_EQ(view.subgraphs.size(), 2u);
+  EXPECT_EQ(view.subgraphs[0].name, "Partition_0");
+  EXPECT_EQ(view.subgraphs[1].name, "Partition_1");
+
+  // The shared weight is in the pool under its host buffer id, and nowhere else in the container.
+  const GlobalGraphBuffer* pooled = view.FindBuffer(shared.shared_w);
+  ASSERT_NE(pooled, nullptr);
+  const std::string_view w(reinterpret_cast<const char*>(shared.w_bytes.data()),
+                           shared.w_bytes.size());
+  EXPECT_EQ(pooled->bytes, w);
+  EXPECT_EQ(Occurrences(container, w), 1u);
+  const std::string_view own(reinterpret_cast<const char*>(shared.own_bytes.data()),
+                             shared.own_bytes.size());
+  EXPECT_EQ(Occurrences(container, own), 1u);
+
+  for (const GlobalGraphSubgraph& record : view.subgraphs) {
+    EXPECT_EQ(record.device_code, 2);
+    EXPECT_TRUE(record.bindings.empty());
+    EXPECT_EQ(record.kv_cache_extent, 0u);
+  }
+  // The blobs are weightless: they import only with the pool, through the loader.
+  Expected<LoadedGlobalGraph> loaded = LoadGlobalGraph(core_, container);
+  ASSERT_TRUE(loaded.HasValue()) << loaded.GetError().Message();
+  std::vector<std::string> banks;
+  for (LoadedPartition& partition : loaded->partitions()) {
+    SCOPED_TRACE(partition.name);
+    const ov::CompiledModel& compiled = partition.compiled;
+    EXPECT_EQ(compiled.get_property("NPU_USE_NPUW").as<std::string>(), "YES");
+    EXPECT_EQ(compiled.get_property("NPUW_CWAI").as<std::string>(), "YES");
+    banks.push_back(compiled.get_property("NPUW_WEIGHTS_BANK").as<std::string>());
+  }
+  ASSERT_EQ(banks.size(), 2u);
+  EXPECT_EQ(banks[0], banks[1]);
+  EXPECT_THAT(banks[0], StartsWith("zorvel_npuw_"));
+  EXPECT_EQ(banks[0].size(), 12u + 16u);
+
+  EXPECT_EQ(Count("] Weight sharing (NPU): building shared pool\n"), 1u);
+  EXPECT_EQ(Count("NPU weight sharing: enabled NPUW weightless compile knobs (single-token chunk "
+                  "pipeline, bank '" +
+                  banks[0] + "')\n"),
+            2u);
+  EXPECT_THAT(log_, HasSubstr("] Weight sharing: GlobalGraph container " +
+                              std::to_string(container.size()) + " bytes (" +
+                              std::to_string(view.buffers.size()) + " buffers, 2 subgraphs)\n"));
+  // Each NPU partition is translated twice (pool phase and compile), the second time logged.
+  EXPECT_EQ(Count("] Model loaded\n"), 2u);
+  EXPECT_EQ(Count("] Model export done\n"), 2u);
+}
+
+TEST_F(WeightSharingTest, TwoGpuPartitionsBindTheirSharedWeightsToPoolBuffers) {
+  const SharedModel shared = AddSharingSubgraphs(model_);
+  ASSERT_EQ(Compile("graph.-1.graph_backend = 1\n"), kZorvelStatusOk) << log_;
+  const GlobalGraphView view = Container();
+  ASSERT_EQ(view.subgraphs.size(), 2u);
+  // Every host buffer is pooled: nothing is pruned on the GPU.
+  std::vector<int32_t> ids;
+  for (const GlobalGraphBuffer& buffer : view.buffers) ids.push_back(buffer.id);
+  std::vector<int32_t> host_ids;
+  for (const auto& [id, buffer] : model_.buffers()) host_ids.push_back(id);
+  EXPECT_EQ(ids, host_ids);
+  EXPECT_EQ(view.subgraphs[0].device_code, 1);
+  EXPECT_EQ(view.subgraphs[0].bindings,
+            (std::map<std::string, int32_t>{{"shared_w", shared.shared_w}}));
+  EXPECT_EQ(view.subgraphs[1].bindings,
+            (std::map<std::string, int32_t>{{"own_w", shared.shared_b + 1},
+                                            {"shared_w", shared.shared_w}}));
+  EXPECT_EQ(Count("] Weight sharing (GPU): converted 1 weights to parameters in partition 0\n"),
+            1u);
+  EXPECT_EQ(Count("] Weight sharing (GPU): converted 2 weights to parameters in partition 1\n"),
+            1u);
+  EXPECT_EQ(Count("] Weight sharing (GPU): building shared pool\n"), 1u);
+  EXPECT_EQ(Count("] Model loaded\n"), 2u);  // GPU partitions are not translated for a harvest
+}
+
+TEST_F(WeightSharingTest, OffByOptionSinglePartitionOrMixedDevicesGivePerPartitionModules) {
+  AddSharingSubgraphs(model_);
+  ASSERT_EQ(Compile("enable_weight_sharing = false\n"), kZorvelStatusOk) << log_;
+  ASSERT_EQ(modules_.size(), 2u);
+  for (const std::string& module : modules_) EXPECT_THAT(module, StartsWith("ZVLOVHDR"));
+  EXPECT_THAT(calls_,
+              ElementsAre(std::make_pair("Partition_0", 0u), std::make_pair("Partition_1", 1u)));
+  EXPECT_EQ(Count("Weight sharing"), 0u);
+
+  ASSERT_EQ(Compile("graph.0.graph_backend = 2\ngraph.1.graph_backend = 1\n"), kZorvelStatusOk)
+      << log_;
+  ASSERT_EQ(modules_.size(), 2u);
+  EXPECT_EQ(ReadBlobHeader(modules_[0])->device_code, 2u);
+  EXPECT_EQ(ReadBlobHeader(modules_[1])->device_code, 1u);
+  EXPECT_EQ(Count("Weight sharing"), 0u);
+
+  // A CPU partition among NPU ones also switches sharing off.
+  ASSERT_EQ(Compile("graph.1.graph_backend = 0\n"), kZorvelStatusOk) << log_;
+  EXPECT_EQ(modules_.size(), 2u);
+}
+
+TEST_F(WeightSharingTest, SinglePartitionNeverShares) {
+  AddSmallSubgraph(model_);
+  ASSERT_EQ(Compile(nullptr), kZorvelStatusOk) << log_;
+  ASSERT_EQ(modules_.size(), 1u);
+  EXPECT_THAT(modules_[0], StartsWith("ZVLOVHDR"));
+  EXPECT_EQ(Count("Weight sharing"), 0u);
+}
+
+TEST_F(WeightSharingTest, NpuPartitionWithNothingAliasedStaysInTheContainerWithoutNpuw) {
+  AddSharingSubgraphs(model_);
+  AddSmallSubgraph(model_);
+  ASSERT_EQ(Compile(nullptr), kZorvelStatusOk) << log_;
+  const GlobalGraphView view = Container();
+  ASSERT_EQ(view.subgraphs.size(), 3u);
+  EXPECT_EQ(view.subgraphs[2].name, "Partition_2");
+  // No NPUW property was recorded in its blob, and it imports on its own: it is not weightless.
+  EXPECT_EQ(Occurrences(view.subgraphs[2].blob, "NPUW"), 0u);
+  EXPECT_NE(Occurrences(view.subgraphs[0].blob, "NPUW_WEIGHTS_BANK"), 0u);
+  EXPECT_NO_THROW(Import(view.subgraphs[2].blob));
+  EXPECT_THAT(log_, HasSubstr("] Weight sharing (NPU) p2: aliased 0 constants"));
+  EXPECT_EQ(Count("NPU weight sharing: enabled NPUW weightless compile knobs"), 2u);
+}
+
+TEST_F(WeightSharingTest, TwelvePartitionsAreRecordedInNameOrderAndCalledInIndexOrder) {
+  for (int i = 0; i < 12; ++i) AddSmallSubgraph(model_);
+  ASSERT_EQ(Compile("graph.-1.graph_backend = 1\n"), kZorvelStatusOk) << log_;
+  const GlobalGraphView view = Container();
+  std::vector<std::string> records;
+  for (const GlobalGraphSubgraph& record : view.subgraphs) records.push_back(record.name);
+  EXPECT_THAT(records, ElementsAre("Partition_0", "Partition_1", "Partition_10", "Partition_11",
+                                   "Partition_2", "Partition_3", "Partition_4", "Partition_5",
+                                   "Partition_6", "Partition_7", "Partition_8", "Partition_9"));
+  ASSERT_EQ(calls_.size(), 12u);
+  for (uint64_t i = 0; i < 12; ++i) {
+    EXPECT_EQ(calls_[i], std::make_pair("Partition_" + std::to_string(i), uint64_t{0}));
+  }
+}
+
+TEST_F(WeightSharingTest, KvCacheExtentIsTheLargestStaticDimensionOfKvCacheInputs) {
+  AddSmallSubgraph(model_);
+  HostSubgraph& sg = model_.AddSubgraph();
+  const TensorId past = sg.AddInput("past_kv_cache_0", F32({1, 8, 4096, 64}));
+  const TensorId c = sg.AddConstant<float>("c", {1}, {0.5f});
+  sg.AddOutput(sg.AddOp(kZorvelOpCodeAdd, {past, c}, "y", F32({1, 8, 4096, 64})));
+  ASSERT_EQ(Compile("graph.-1.graph_backend = 1\n"), kZorvelStatusOk) << log_;
+  const GlobalGraphView view = Container();
+  ASSERT_EQ(view.subgraphs.size(), 2u);
+  EXPECT_EQ(view.subgraphs[0].kv_cache_extent, 0u);
+  EXPECT_EQ(view.subgraphs[1].kv_cache_extent, 4096u);
+}
+
+TEST_F(WeightSharingTest, MissingSubgraphInThePoolPhaseIs504WithAnError) {
+  AddSharingSubgraphs(model_);
+  api_.FailEntry(/*get_model_subgraph=*/2, kZorvelStatusErrorNotFound, /*succeed_first=*/1);
+  EXPECT_EQ(Compile(nullptr), kZorvelStatusErrorCompilation);
+  EXPECT_EQ(result_, nullptr);
+  EXPECT_THAT(log_, HasSubstr("ERROR: [openvino_compiler_plugin.cc:"));
+  EXPECT_THAT(log_, HasSubstr("] Failed to retrieve Subgraph\n"));
+  EXPECT_EQ(Count("Compiling partition"), 0u);
+}
+
+// Every partition of the container, loaded back and run, gives what the same partition compiled
+// without weight sharing gives.
+class WeightSharingEndToEndTest : public WeightSharingTest,
+                                  public ::testing::WithParamInterface<int> {};
+
+TEST_P(WeightSharingEndToEndTest, ContainerRunsLikeTheUnsharedCompile) {
+  AddSharingSubgraphs(model_);
+  const std::string backend = "graph.-1.graph_backend = " + std::to_string(GetParam()) + "\n";
+  ASSERT_EQ(Compile(("enable_weight_sharing = false\n" + backend).c_str()), kZorvelStatusOk)
+      << log_;
+  const std::vector<std::string> unshared = modules_;
+  ASSERT_EQ(unshared.size(), 2u);
+  ASSERT_EQ(Compile(backend.c_str()), kZorvelStatusOk) << log_;
+  ASSERT_EQ(modules_.size(), 1u);
+
+  Expected<LoadedGlobalGraph> loaded = LoadGlobalGraph(core_, modules_[0]);
+  ASSERT_TRUE(loaded.HasValue()) << loaded.GetError().Message();
+  ASSERT_EQ(loaded->partitions().size(), 2u);
+  for (size_t i = 0; i < 2; ++i) {
+    SCOPED_TRACE(i);
+    LoadedPartition* partition = loaded->Find("Partition_" + std::to_string(i));
+    ASSERT_NE(partition, nullptr);
+    ov::CompiledModel reference = Import(unshared[i]);
+    ov::InferRequest expected_request = reference.create_infer_request();
+    ov::InferRequest actual_request = partition->CreateInferRequest();
+    const std::vector<ov::Output<const ov::Node>> inputs = partition->CallerInputs();
+    ASSERT_EQ(inputs.size(), 1u);
+    ov::Tensor x(ov::element::f32, ov::Shape{1, kIn});
+    const std::vector<float> values = Ramp(kIn, 0.3f, -1.5f);
+    std::copy(values.begin(), values.end(), x.data<float>());
+    actual_request.set_tensor(inputs[0].get_any_name(), x);
+    expected_request.set_input_tensor(0, x);
+    actual_request.infer();
+    expected_request.infer();
+    const ov::Tensor actual = actual_request.get_output_tensor(0);
+    const ov::Tensor expected = expected_request.get_output_tensor(0);
+    ASSERT_EQ(actual.get_shape(), expected.get_shape());
+    bool any_nonzero = false;
+    for (size_t j = 0; j < actual.get_size(); ++j) {
+      EXPECT_EQ(actual.data<const float>()[j], expected.data<const float>()[j]) << j;
+      any_nonzero |= expected.data<const float>()[j] != 0;
+    }
+    EXPECT_TRUE(any_nonzero);
+  }
+
+  // The pool is the only copy of the weights.
+  uint64_t unshared_bytes = 0;
+  for (const std::string& module : unshared) unshared_bytes += module.size();
+  uint64_t unique_weight_bytes = 0;
+  for (const auto& [id, buffer] : model_.buffers()) unique_weight_bytes += buffer->size();
+  const uint64_t container_bytes = modules_[0].size();
+  std::cout << "[ sizes    ] " << (GetParam() == 1 ? "GPU" : "NPU") << ": container "
+            << container_bytes << " bytes, unshared modules " << unshared_bytes
+            << " bytes, unique weight bytes " << unique_weight_bytes << ", pool "
+            << loaded->pool().size() << " bytes\n";
+  RecordProperty("container_bytes", std::to_string(container_bytes));
+  RecordProperty("unshared_module_bytes", std::to_string(unshared_bytes));
+  RecordProperty("unique_weight_bytes", std::to_string(unique_weight_bytes));
+  EXPECT_LT(container_bytes, unshared_bytes);
+  EXPECT_GE(container_bytes, unique_weight_bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Devices, WeightSharingEndToEndTest, ::testing::Values(1, 2),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                           return info.param == 1 ? std::string("GPU") : std::string("NPU");
+                         });
+
+}  // namespace
+}  // namespace zorvel::openvino
