@@ -363,6 +363,17 @@ TEST_F(WeightSharingTest, MissingSubgraphInThePoolPhaseIs504WithAnError) {
   EXPECT_EQ(Count("Compiling partition"), 0u);
 }
 
+TEST_F(WeightSharingTest, InconsistentNpuWeightSharingPropertiesEndTheCallWithTheirStatus) {
+  AddSharingSubgraphs(model_);
+  EXPECT_EQ(Compile("configs_map.NPUW_CWAI = NO\nconfigs_map.NPUW_FOLD = NO\n"),
+            kZorvelStatusErrorInvalidArgument);
+  EXPECT_EQ(result_, nullptr);
+  EXPECT_EQ(Count("] NPU weight sharing requires NPUW_CWAI=YES, NPUW_FOLD=YES, or a non-empty "
+                  "NPUW_FOLD_ONLY when NPU_USE_NPUW=YES\n"),
+            1u);
+  EXPECT_EQ(Count("Compiling partition"), 0u);
+}
+
 // Every partition of the container, loaded back and run, gives what the same partition compiled
 // without weight sharing gives.
 class WeightSharingEndToEndTest : public WeightSharingTest,
