@@ -29,6 +29,8 @@
 #include "zorvel/host/host_api.h"
 #include "zorvel/host/host_model.h"
 #include "zorvel/vendors/intel_openvino/compiler/graph_iterator.h"
+#include "zorvel/vendors/intel_openvino/compiler/npu_optimizer.h"
+#include "zorvel/vendors/intel_openvino/compiler/openvino_compile_context.h"
 #include "zorvel/vendors/intel_openvino/compiler/stacked_constants.h"
 
 namespace zorvel::openvino {
@@ -432,7 +434,12 @@ class SharedPartitionsTest : public ::testing::Test {
     const Subgraph subgraph = PartitionAt(i);
     std::shared_ptr<ov::frontend::tensorflow_lite::GraphIterator> iterator =
         std::make_shared<GraphIteratorDelegate>(api_.table(), &subgraph, device);
-    return front_end_.convert(front_end_.load(ov::Any(iterator)));
+    std::shared_ptr<ov::Model> model = front_end_.convert(front_end_.load(ov::Any(iterator)));
+    // NPU partitions are optimized before they are harvested and again before they are aliased.
+    CompileConfig config;
+    config.device = device;
+    LogOf([&] { OptimizeForNpu(config, model); });
+    return model;
   }
 
   static ov::Tensor Input() {
@@ -466,11 +473,11 @@ class SharedPartitionsTest : public ::testing::Test {
   ov::Core core_;
 };
 
-// The weightless properties the NPU receives for a partition that shares pool weights.
+// The properties an NPU partition that shares pool weights is compiled with.
 ov::AnyMap NpuWeightSharingProperties(const std::string& bank_name) {
-  return {{"NPU_USE_NPUW", "YES"},          {"NPUW_DEVICES", "NPU"},
-          {"NPUW_WEIGHTS_BANK", bank_name}, {"NPUW_FUNCALL_FOR_ALL", "YES"},
-          {"NPUW_ONLINE_PIPELINE", "NONE"}, {"NPUW_CWAI", "YES"}};
+  CompileConfig config;
+  LogOf([&] { EXPECT_EQ(config.ApplyNpuWeightSharing(bank_name, NpuOptimizerResult{}), 0); });
+  return config.properties;
 }
 
 TEST_F(SharedPartitionsTest, WeightlessNpuBlobsImportedWithThePoolMatchTheUnaliasedModels) {
@@ -478,7 +485,8 @@ TEST_F(SharedPartitionsTest, WeightlessNpuBlobsImportedWithThePoolMatchTheUnalia
   ReferencedNames referenced;
   for (size_t i = 0; i < 2; ++i) {
     bank.AddHostWeights(PartitionAt(i));
-    LogOf([&] { HarvestSharedConstants(Translate(i, "NPU"), bank, referenced); });
+    const std::shared_ptr<ov::Model> optimized = Translate(i, "NPU");
+    LogOf([&] { HarvestSharedConstants(optimized, bank, referenced); });
   }
   const SharedPool pool = PoolOf(bank, referenced, /*prune=*/true);
   ASSERT_EQ(pool.entries.size(), 3u);  // w, b and c, each once
