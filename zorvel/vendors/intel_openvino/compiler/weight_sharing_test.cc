@@ -374,6 +374,55 @@ TEST_F(WeightSharingTest, InconsistentNpuWeightSharingPropertiesEndTheCallWithTh
   EXPECT_EQ(Count("Compiling partition"), 0u);
 }
 
+// Signed 2-bit weights are rewritten to u2 for the NPU: the rewritten constant differs from its
+// pool buffer, so it must keep its own bytes rather than be read back from the pool.
+TEST_F(WeightSharingTest, RewrittenTwoBitWeightsKeepTheirOwnBytesInTheContainer) {
+  std::vector<uint8_t> packed(kOut * kIn / 4);
+  for (size_t i = 0; i < packed.size(); ++i) packed[i] = static_cast<uint8_t>(i * 37 + 11);
+  const BufferId w = model_.AddBuffer(packed);
+  std::vector<float> scales(kOut);
+  std::vector<int64_t> zero_points(kOut, 0);
+  for (int32_t c = 0; c < kOut; ++c) scales[c] = 0.05f + 0.01f * static_cast<float>(c % 5);
+  for (int i = 0; i < 2; ++i) {
+    HostSubgraph& sg = model_.AddSubgraph();
+    const TensorId x = sg.AddInput("x", F32({1, kIn}));
+    const TensorId weights =
+        sg.AddConstant("w2", TensorType::Ranked(kZorvelElementTypeInt2, {kOut, kIn}), w,
+                       host::Quantization::PerChannel(0, scales, zero_points));
+    sg.AddOutput(FullyConnected(sg, x, weights, "y", kOut));
+  }
+  ASSERT_EQ(Compile("enable_weight_sharing = false\n"), kZorvelStatusOk) << log_;
+  const std::vector<std::string> unshared = modules_;
+  ASSERT_EQ(Compile(nullptr), kZorvelStatusOk) << log_;
+  EXPECT_THAT(log_, HasSubstr("Converted i2 weights to u2 for tensor: w2"));
+  for (const char* partition : {"p0", "p1"}) {
+    EXPECT_THAT(log_, HasSubstr("] Weight sharing (NPU) " + std::string(partition) +
+                                ": aliased 0 constants to the shared pool, tagged 0 with "
+                                "WeightlessCacheAttribute, left 1 unshared"));
+  }
+
+  Expected<LoadedGlobalGraph> loaded = LoadGlobalGraph(core_, modules_[0]);
+  ASSERT_TRUE(loaded.HasValue()) << loaded.GetError().Message();
+  for (size_t i = 0; i < 2; ++i) {
+    SCOPED_TRACE(i);
+    ov::Tensor x(ov::element::f32, ov::Shape{1, kIn});
+    const std::vector<float> values = Ramp(kIn, 0.3f, -1.5f);
+    std::copy(values.begin(), values.end(), x.data<float>());
+    ov::InferRequest actual = loaded->partitions()[i].CreateInferRequest();
+    ov::InferRequest expected = Import(unshared[i]).create_infer_request();
+    actual.set_input_tensor(0, x);
+    expected.set_input_tensor(0, x);
+    actual.infer();
+    expected.infer();
+    const ov::Tensor a = actual.get_output_tensor(0);
+    const ov::Tensor e = expected.get_output_tensor(0);
+    ASSERT_EQ(a.get_size(), e.get_size());
+    for (size_t j = 0; j < a.get_size(); ++j) {
+      EXPECT_EQ(a.data<const float>()[j], e.data<const float>()[j]) << j;
+    }
+  }
+}
+
 // Every partition of the container, loaded back and run, gives what the same partition compiled
 // without weight sharing gives.
 class WeightSharingEndToEndTest : public WeightSharingTest,
