@@ -15,6 +15,7 @@
 #include "openvino/pass/pattern/op/label.hpp"
 #include "openvino/pass/pattern/op/pattern.hpp"
 #include "openvino/pass/pattern/op/wrap_type.hpp"
+#include "zorvel/vendors/intel_openvino/compiler/npu_attention_fusion.h"
 #include "zorvel/vendors/intel_openvino/compiler/npu_split_shared_constants.h"
 
 namespace zorvel::openvino {
@@ -75,8 +76,10 @@ NpuOptimizerResult RunNpuPassPipeline(const NpuPassOptions& options,
   ov::pass::Manager manager;
   if (options.constant_folding) manager.register_pass<ov::pass::ConstantFolding>();
   if (options.cast_integer_sign) manager.register_pass<CastIntegerSignToFloat>();
-  WarnUnavailable(options.fuse_split_attention, "FuseSplitAttentionToSDPA");
-  WarnUnavailable(options.unfold_gqa, "UnfoldGqaSequenceFold");
+  if (options.fuse_split_attention) {
+    manager.register_pass<FuseSplitAttentionToSDPA>(options.pad_kv_to_alignment);
+  }
+  if (options.unfold_gqa) manager.register_pass<UnfoldGqaSequenceFold>();
   WarnUnavailable(options.decompose_sdpa_for_hfa, "DecomposeSDPAForHFA");
   if (options.eliminate_fq_after_matmul) manager.register_pass<EliminateMatMulFakeQuantize>();
   WarnUnavailable(options.moe_gather, "MoEGatherRewrite");
