@@ -11,6 +11,7 @@
 #include "gmock/gmock.h"
 #include "gtest/gtest.h"
 #include "logging/zorvel_logging.h"
+#include "openvino/frontend/tensorflow_lite/frontend.hpp"
 #include "openvino/op/add.hpp"
 #include "openvino/op/broadcast.hpp"
 #include "openvino/op/concat.hpp"
@@ -28,6 +29,11 @@
 #include "openvino/op/unsqueeze.hpp"
 #include "openvino/pass/manager.hpp"
 #include "transformations/init_node_info.hpp"
+#include "zorvel/compiler/cc/zorvel_model.h"
+#include "zorvel/host/attention_block.h"
+#include "zorvel/host/host_api.h"
+#include "zorvel/host/host_model.h"
+#include "zorvel/vendors/intel_openvino/compiler/graph_iterator.h"
 #include "zorvel/vendors/intel_openvino/compiler/npu_optimizer.h"
 #include "zorvel/vendors/intel_openvino/compiler/openvino_compile_context.h"
 
@@ -864,6 +870,83 @@ TEST(AttentionPipeline, UnfoldSwitchAloneLeavesSplitAttentionAlone) {
   const std::string log = OptimizeLog(config, split.model);
   EXPECT_THAT(log, Not(HasSubstr("FuseSplitAttentionToSDPA")));
   EXPECT_EQ(count_ops_of_type<ov::op::v13::ScaledDotProductAttention>(split.model), 0u);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Host-built attention blocks, translated by the front end
+
+// The block's subgraph as the compile driver sees it: the plug-in's graph iterator over the host
+// subgraph, converted by the tensorflow_lite front end. The translated constants view the host's
+// weights, so the host model lives as long as the translation.
+class TranslatedBlock {
+ public:
+  TranslatedBlock(bool folded, const host::AttentionBlockOptions& options) {
+    host::HostSubgraph& sg = host_model_.AddSubgraph();
+    if (folded) {
+      host::AddFoldedGqaAttentionBlock(sg, options);
+    } else {
+      host::AddSplitAttentionBlock(sg, options);
+    }
+    const Model model(api_.table(), api_.Handle(host_model_));
+    Expected<Subgraph> subgraph = model.SubgraphAt(0);
+    if (!subgraph.HasValue()) return;
+    std::shared_ptr<ov::frontend::tensorflow_lite::GraphIterator> iterator =
+        std::make_shared<GraphIteratorDelegate>(api_.table(), &*subgraph, "NPU");
+    ov::frontend::tensorflow_lite::FrontEnd front_end;
+    model_ = front_end.convert(front_end.load(ov::Any(iterator)));
+  }
+  const std::shared_ptr<ov::Model>& model() const { return model_; }
+
+ private:
+  host::HostApi api_;
+  host::HostModel host_model_;
+  std::shared_ptr<ov::Model> model_;
+};
+
+TEST(AttentionPipeline, HostSplitBlockIsFusedAfterTranslation) {
+  host::AttentionBlockOptions options;
+  options.heads = options.kv_heads = 2;
+  options.head_size = 8;
+  options.cache_length = 10;
+  options.new_tokens = 1;
+  const TranslatedBlock block(false, options);
+  const std::shared_ptr<ov::Model>& model = block.model();
+  ASSERT_NE(model, nullptr);
+  const auto original = model->clone();
+  CompileConfig config = NpuConfig();
+  config.fuse_split_attention_to_sdpa = true;
+  const std::string log = OptimizeLog(config, model);
+  EXPECT_THAT(log, HasSubstr("(k_pre_transposed=0, v_pre_transposed=0, kv_len=11, kv_pad=5)"));
+  EXPECT_EQ(count_ops_of_type<ov::op::v13::ScaledDotProductAttention>(model), 1u);
+  EXPECT_EQ(count_ops_of_type<ov::op::v8::Softmax>(model), 0u);
+  EXPECT_EQ(count_ops_of_type<ov::op::v1::Pad>(model), 3u);
+  const auto report =
+      ov::test::utils::compare_model_outputs(model, original, kTolerance, kTolerance);
+  EXPECT_TRUE(report.valid) << report.message;
+}
+
+TEST(AttentionPipeline, HostFoldedBlockIsFusedAndUnfolded) {
+  host::AttentionBlockOptions options;
+  options.heads = 8;
+  options.kv_heads = 2;
+  options.head_size = 8;
+  options.cache_length = 13;
+  options.new_tokens = 3;
+  const TranslatedBlock block(true, options);
+  const std::shared_ptr<ov::Model>& model = block.model();
+  ASSERT_NE(model, nullptr);
+  const auto original = model->clone();
+  CompileConfig config = NpuConfig();
+  config.fuse_split_attention_to_sdpa = true;
+  config.unfold_gqa_sequence_fold = true;
+  const std::string log = OptimizeLog(config, model);
+  EXPECT_THAT(log, HasSubstr("kv_len=16, kv_pad=0)"));
+  EXPECT_THAT(log, HasSubstr("(ratio=4, Hkv=2): Q stays [1,8,3,8]"));
+  EXPECT_THAT(log, HasSubstr("rewrote 1 of 1 SDPA op(s)"));
+  EXPECT_EQ(count_ops_of_type<ov::op::v3::Broadcast>(model), 2u);
+  const auto report =
+      ov::test::utils::compare_model_outputs(model, original, kTolerance, kTolerance);
+  EXPECT_TRUE(report.valid) << report.message;
 }
 
 TEST(AttentionPasses, TypeInfo) {
