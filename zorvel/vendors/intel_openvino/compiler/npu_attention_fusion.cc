@@ -425,9 +425,9 @@ bool UnfoldOne(const std::shared_ptr<ov::op::v13::ScaledDotProductAttention>& sd
 
   const std::optional<ov::Shape> k = Static4D(sdpa->get_input_partial_shape(1));
   const std::optional<ov::Shape> v = Static4D(sdpa->get_input_partial_shape(2));
-  const std::optional<ov::Shape> q0 = Static4D(qr->get_input_partial_shape(0));
-  if (!k || !v || !q0) return false;
-  const size_t hkv = (*q0)[1] / ratio;
+  if (!k || !v) return false;
+  const ov::Shape& q0 = *in;
+  const size_t hkv = q0[1] / ratio;
   if ((*k)[1] != hkv || (*v)[1] != hkv || (*k)[2] != (*v)[2]) {
     ZORVEL_LOG_DEBUG(
         "UnfoldGqaSequenceFold[%s]: reject: K/V head counts do not match the expected Hkv=%zu",
@@ -455,7 +455,7 @@ bool UnfoldOne(const std::shared_ptr<ov::op::v13::ScaledDotProductAttention>& sd
   const std::shared_ptr<ov::Node> or_node = consumers.begin()->get_node()->shared_from_this();
   if (!ov::is_type<ov::op::v1::Reshape>(or_node)) return false;
   const std::optional<ov::Shape> back = Static4D(or_node->get_output_partial_shape(0));
-  if (!back || *back != *q0) {
+  if (!back || *back != q0) {
     ZORVEL_LOG_DEBUG(
         "UnfoldGqaSequenceFold[%s]: reject: SDPA output is not reshaped back to the original "
         "[1,Hq,S,D]",
@@ -478,7 +478,7 @@ bool UnfoldOne(const std::shared_ptr<ov::op::v13::ScaledDotProductAttention>& sd
   ZORVEL_LOG_DEBUG(
       "UnfoldGqaSequenceFold: rewrote '%s' (ratio=%lld, Hkv=%zu): Q stays [1,%zu,%zu,%zu], K/V "
       "broadcast over heads, mask untiled",
-      name.c_str(), static_cast<long long>(ratio), hkv, (*q0)[1], (*q0)[2], (*q0)[3]);
+      name.c_str(), static_cast<long long>(ratio), hkv, q0[1], q0[2], q0[3]);
   return true;
 }
 

@@ -204,12 +204,7 @@ SplitModel BuildSplit(SplitSpec s) {
   const ov::Shape fresh_v = VShape(s, s.fresh).to_shape();
   const ov::Shape full_mask{1, 1, static_cast<size_t>(s.q_len),
                             static_cast<size_t>(s.cache + s.fresh)};
-  built.shapes = {q->get_partial_shape().is_static() ? q->get_shape() : ov::Shape{},
-                  cache_k,
-                  fresh_k,
-                  cache_v,
-                  fresh_v,
-                  full_mask};
+  built.shapes = {q->get_shape(), cache_k, fresh_k, cache_v, fresh_v, full_mask};
   built.params = params;
   return built;
 }
@@ -437,12 +432,8 @@ TEST(FuseSplitAttentionToSDPA, UnrelatedAddOfMatMulsIsLeftAlone) {
 // ---------------------------------------------------------------------------------------------
 // Slice offsets
 
-std::shared_ptr<ov::op::v0::Parameter> Data(const ov::PartialShape& shape) {
-  return std::make_shared<ov::op::v0::Parameter>(ov::element::f32, shape);
-}
-
 TEST(ReadLastAxisSliceStart, SliceRules) {
-  auto data = Data({1, 2, 3, 20});
+  auto data = Param({1, 2, 3, 20}, "data");
   auto slice = [&](std::vector<int64_t> start, std::vector<int64_t> stop, std::vector<int64_t> step,
                    std::optional<std::vector<int64_t>> axes) {
     if (axes) {
@@ -472,21 +463,22 @@ TEST(ReadLastAxisSliceStart, SliceRules) {
             std::nullopt);
 
   // Against a dynamic last dimension only non-negative starts are known.
-  auto open = Data({1, 2, 3, ov::Dimension::dynamic()});
+  auto open = Param({1, 2, 3, ov::Dimension::dynamic()}, "data");
   EXPECT_EQ(ReadLastAxisSliceStart(
                 std::make_shared<ov::op::v8::Slice>(open, I64({5}), I64({9}), I64({1}), I64({3}))),
             5);
   EXPECT_EQ(ReadLastAxisSliceStart(std::make_shared<ov::op::v8::Slice>(open, I64({-5}), I64({-1}),
                                                                        I64({1}), I64({3}))),
             std::nullopt);
-  EXPECT_EQ(ReadLastAxisSliceStart(std::make_shared<ov::op::v8::Slice>(
-                Data(ov::PartialShape::dynamic()), I64({5}), I64({9}), I64({1}), I64({3}))),
-            std::nullopt);
+  EXPECT_EQ(
+      ReadLastAxisSliceStart(std::make_shared<ov::op::v8::Slice>(
+          Param(ov::PartialShape::dynamic(), "data"), I64({5}), I64({9}), I64({1}), I64({3}))),
+      std::nullopt);
   EXPECT_EQ(ReadLastAxisSliceStart(std::make_shared<ov::op::v0::Relu>(data)), std::nullopt);
 }
 
 TEST(ReadLastAxisSliceStart, StridedSliceRules) {
-  auto data = Data({1, 2, 3, 20});
+  auto data = Param({1, 2, 3, 20}, "data");
   using Mask = std::vector<int64_t>;
   auto strided = [&](std::vector<int64_t> begin, Mask begin_mask, std::vector<int64_t> strides,
                      Mask new_axis = {}, Mask shrink = {}, Mask ellipsis = {}) {
@@ -522,6 +514,8 @@ struct GqaSpec {
   bool output_to_transpose = false;
   std::optional<std::vector<int64_t>> back_shape;  // default: [1, hq, seq, depth]
   int64_t mask_heads = 1;
+  std::optional<int64_t> kv_heads_given;  // default: hkv
+  int64_t kv_batch = 1;
   std::optional<int64_t> mask_keys;  // default: skv
   bool causal = false;
 };
@@ -533,8 +527,9 @@ struct GqaParams {
 GqaParams MakeGqaParams(const GqaSpec& s) {
   GqaParams p;
   p.q = Param(ov::PartialShape{1, s.hq, s.seq, s.depth}, "q");
-  p.k = Param(ov::PartialShape{1, s.hkv, s.skv, s.depth}, "k");
-  p.v = Param(ov::PartialShape{1, s.hkv, s.skv, s.depth}, "v");
+  const ov::PartialShape kv{s.kv_batch, s.kv_heads_given.value_or(s.hkv), s.skv, s.depth};
+  p.k = Param(kv, "k");
+  p.v = Param(kv, "v");
   const ov::PartialShape mask{1, s.mask_heads, s.seq, s.mask_keys.value_or(s.skv)};
   p.mask = Param(mask, "mask");
   p.other = Param(mask, "other_mask");
@@ -683,6 +678,12 @@ TEST(UnfoldGqaSequenceFold, SkipsAndRejections) {
   add("mask per KV head",
       "reject: untiled mask [1,8,1,16] does not apply alike to all 32 query heads",
       [](GqaSpec& s) { s.mask_heads = 8; });
+  add("one KV head for a fold of eight", "reject: K/V head counts do not match the expected Hkv=8",
+      [](GqaSpec& s) { s.kv_heads_given = 1; });
+  add("batch of two", "reject: K/V batch is not 1 (K=2, V=2)", [](GqaSpec& s) {
+    s.kv_batch = 2;
+    s.back_shape = std::vector<int64_t>{2, 32, 1, 64};
+  });
   add("causal", "reject: causal attention over folded rows has no head-parallel equivalent",
       [](GqaSpec& s) { s.causal = true; });
   for (const Case& c : cases) {
