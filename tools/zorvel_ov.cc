@@ -1,29 +1,51 @@
 // zorvel-ov: plays host for a real run of the Intel OpenVINO compiler plug-in.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "absl/strings/numbers.h"
+#include "absl/strings/str_cat.h"
+#include "absl/strings/str_format.h"
 #include "tools/builtin_models.h"
+#include "tools/compile_output.h"
+#include "tools/compile_session.h"
+#include "tools/module_info.h"
 #include "tools/plugin_loader.h"
 #include "tools/stderr_capture.h"
+#include "tools/verify.h"
 #include "zorvel/host/host_api.h"
 #include "zorvel/host/host_partition.h"
-#include "zorvel/host/tflite_reader.h"
+#include "zorvel/vendors/intel_openvino/compiler/partition_blob.h"
 
 namespace zorvel::tools {
 namespace {
 
 constexpr const char kUsage[] =
-    "usage: zorvel-ov [--plugin PATH] COMMAND\n"
+    "usage: zorvel-ov [--plugin PATH] [-v] COMMAND ...\n"
     "\n"
     "commands:\n"
     "  info                   load the plug-in and print what its table reports\n"
-    "  partition [MODEL.tflite] [--soc NAME]\n"
-    "                         ask the plug-in which ops of a model (a small built-in one when\n"
-    "                         none is given) it takes, and why it leaves the others\n"
+    "  partition [MODEL] [--soc NAME]\n"
+    "                         ask the plug-in which ops of a model (the built-in \"small\" one\n"
+    "                         when none is given) it takes, and why it leaves the others\n"
+    "  compile [MODEL] [--soc WCL|LNL|PTL] [--option key=value]... [-o OUT]\n"
+    "                         partition and compile a model (the bundled example when none is\n"
+    "                         given), write the call names and modules to OUT (default\n"
+    "                         compiled.zvlout) and print a summary\n"
+    "  inspect OUT            print the calls and modules of a compile output, or one module\n"
+    "                         (partition blob or GlobalGraph container) saved on its own\n"
+    "  verify [MODEL] [--soc NAME] [--option key=value]... [--tolerance T]\n"
+    "                         compile, import and run every partition, compare it with its host\n"
+    "                         subgraph evaluated directly; fails over the tolerance (default\n"
+    "                         1e-4, relative to the largest value when that is above 1)\n"
     "\n"
-    "--plugin PATH   the plug-in library (default: the one built beside this tool)\n";
+    "MODEL is a .tflite file or a built-in model: example, small.\n"
+    "--option sets a key of the plug-in's \"intel_openvino\" options, e.g.\n"
+    "  --option graph.-1.graph_backend=0  --option configs_map.enable_hfa=true\n"
+    "--plugin PATH   the plug-in library (default: the one built beside this tool)\n"
+    "-v              pass the plug-in's INFO log lines through (warnings and errors always are)\n";
 
 // The lines the plug-in logs while it partitions, in order, split out per op it leaves to the
 // host: the reasons it gives end with the "op type N is not supported" line.
@@ -57,7 +79,7 @@ int Partition(const PluginLibrary& plugin, const std::vector<std::string>& args,
   }
   std::unique_ptr<host::HostModel> model;
   if (args.size() == 2) {
-    auto read = host::ReadTfliteFile(args[1]);
+    auto read = LoadModel(args[1]);
     if (!read.ok()) {
       std::fprintf(stderr, "zorvel-ov: %s\n", std::string(read.status().message()).c_str());
       return 1;
@@ -157,48 +179,251 @@ int Info(const PluginLibrary& plugin) {
   return 0;
 }
 
-int Main(int argc, char** argv) {
+std::string Bytes(uint64_t n) {
+  if (n < 10 * 1024) return absl::StrCat(n, " bytes");
+  if (n < 10 * 1024 * 1024) return absl::StrFormat("%.1f KiB", n / 1024.0);
+  return absl::StrFormat("%.1f MiB", n / (1024.0 * 1024.0));
+}
+
+void Progress(const std::string& line) { std::fprintf(stderr, "zorvel-ov: %s\n", line.c_str()); }
+
+struct Arguments {
   std::string plugin_path = DefaultPluginPath();
   std::string soc_model;
   bool has_soc_model = false;
-  std::vector<std::string> args;
+  std::vector<std::string> options;
+  std::string out_path = "compiled.zvlout";
+  double tolerance = 1e-4;
+  bool verbose = false;
+  std::vector<std::string> positional;  // the command and its operands
+};
+
+CompileRequest RequestFor(const Arguments& args) {
+  CompileRequest request;
+  request.model = args.positional.size() > 1 ? args.positional[1] : std::string();
+  request.soc_model = args.soc_model;
+  request.options = args.options;
+  request.verbose = args.verbose;
+  return request;
+}
+
+int Compile(const PluginLibrary& plugin, const Arguments& args) {
+  if (args.positional.size() > 2) {
+    std::fprintf(stderr, "zorvel-ov: compile takes at most one model\n%s", kUsage);
+    return 2;
+  }
+  const CompileRequest request = RequestFor(args);
+  absl::StatusOr<CompileRun> run = RunCompile(plugin, request, Progress);
+  if (!run.ok()) {
+    std::fprintf(stderr, "zorvel-ov: %s\n", std::string(run.status().message()).c_str());
+    return 1;
+  }
+  const std::string bytes = SerializeCompileOutput(run->output);
+  if (absl::Status written = WriteFile(args.out_path, bytes); !written.ok()) {
+    std::fprintf(stderr, "zorvel-ov: %s\n", std::string(written.message()).c_str());
+    return 1;
+  }
+
+  const host::HostModel& source = *run->source;
+  size_t num_ops = 0;
+  for (size_t s = 0; s < source.num_subgraphs(); ++s) num_ops += source.subgraph(s).num_ops();
+  uint64_t model_weights = 0;
+  for (const auto& [id, buffer] : source.buffers()) model_weights += buffer->size();
+  std::printf("model:          %s (%zu subgraphs, %zu ops, %s of weights in %zu buffers)\n",
+              request.model.empty() ? kExampleModelName : request.model.c_str(),
+              source.num_subgraphs(), num_ops, Bytes(model_weights).c_str(),
+              source.buffers().size());
+  std::printf("SoC model:      %s\n", args.has_soc_model ? args.soc_model.c_str() : "(none)");
+  std::printf("partitions:     %zu\n", run->output.calls.size());
+  uint64_t per_partition_weights = 0;
+  for (size_t c = 0; c < run->output.calls.size(); ++c) {
+    const CompiledCall& call = run->output.calls[c];
+    const std::string& module = run->output.modules[call.module_index];
+    absl::StatusOr<PartitionBlobView> blob = FindPartitionBlob(module, call.name);
+    const host::Partition* partition =
+        c < run->partitioned.partitions.size() ? &run->partitioned.partitions[c] : nullptr;
+    const uint64_t weights =
+        c < run->partition_weight_bytes.size() ? run->partition_weight_bytes[c] : 0;
+    per_partition_weights += weights;
+    std::printf(
+        "  %-13s subgraph %zu  %-3s  %4zu ops  blob %-12s weights %s\n", call.name.c_str(),
+        partition != nullptr ? partition->source_subgraph : 0,
+        blob.ok() ? DeviceCodeName(blob->device_code) : "?",
+        partition != nullptr ? partition->source_ops.size() : 0,
+        blob.ok() ? Bytes(blob->exported.size() + openvino::BlobHeader::kSize).c_str() : "?",
+        Bytes(weights).c_str());
+  }
+  uint64_t module_bytes = 0;
+  for (const std::string& module : run->output.modules) module_bytes += module.size();
+  std::printf("modules:        %zu, %s in all\n", run->output.modules.size(),
+              Bytes(module_bytes).c_str());
+  uint64_t pooled = 0;
+  bool has_container = false;
+  for (const std::string& module : run->output.modules) {
+    if (KindOf(module) != ModuleKind::kGlobalGraph) continue;
+    has_container = true;
+    absl::StatusOr<uint64_t> pool = PoolBytes(module);
+    if (pool.ok()) pooled += *pool;
+  }
+  if (has_container) {
+    std::printf("weights pooled: %s in one shared pool\n", Bytes(pooled).c_str());
+    const int64_t saved =
+        static_cast<int64_t>(per_partition_weights) - static_cast<int64_t>(pooled);
+    std::printf("weights saved:  %s%s against %s of per-partition weights\n", saved < 0 ? "-" : "",
+                Bytes(static_cast<uint64_t>(saved < 0 ? -saved : saved)).c_str(),
+                Bytes(per_partition_weights).c_str());
+  } else {
+    std::printf("weights pooled: none (no GlobalGraph container: each module carries its own)\n");
+    std::printf("weights saved:  0 bytes against %s of per-partition weights (%s distinct)\n",
+                Bytes(per_partition_weights).c_str(), Bytes(run->distinct_weight_bytes).c_str());
+  }
+  std::printf("wrote %s (%s)\n", args.out_path.c_str(), Bytes(bytes.size()).c_str());
+  return 0;
+}
+
+int Inspect(const Arguments& args) {
+  if (args.positional.size() != 2) {
+    std::fprintf(stderr, "zorvel-ov: inspect takes one file\n%s", kUsage);
+    return 2;
+  }
+  const std::string& path = args.positional[1];
+  absl::StatusOr<std::string> bytes = ReadFile(path);
+  if (!bytes.ok()) {
+    std::fprintf(stderr, "zorvel-ov: %s\n", std::string(bytes.status().message()).c_str());
+    return 1;
+  }
+  // A bare module (a partition blob or a container saved on its own) is inspected as it is.
+  if (KindOf(*bytes) != ModuleKind::kUnknown) {
+    absl::StatusOr<std::string> text = DescribeModule(*bytes);
+    if (!text.ok()) {
+      std::fprintf(stderr, "zorvel-ov: %s: %s\n", path.c_str(),
+                   std::string(text.status().message()).c_str());
+      return 1;
+    }
+    std::printf("%s: one module\n%s", path.c_str(), text->c_str());
+    return 0;
+  }
+  absl::StatusOr<CompileOutput> output = ParseCompileOutput(*bytes);
+  if (!output.ok()) {
+    std::fprintf(stderr, "zorvel-ov: %s: %s\n", path.c_str(),
+                 std::string(output.status().message()).c_str());
+    return 1;
+  }
+  std::printf("%s: compile output version %u, %zu calls, %zu modules\n", path.c_str(),
+              kCompileOutputVersion, output->calls.size(), output->modules.size());
+  for (const CompiledCall& call : output->calls) {
+    std::printf("  call %-13s module %u\n", call.name.c_str(), call.module_index);
+  }
+  int exit_code = 0;
+  for (size_t m = 0; m < output->modules.size(); ++m) {
+    std::printf("module %zu:\n", m);
+    absl::StatusOr<std::string> text = DescribeModule(output->modules[m]);
+    if (!text.ok()) {
+      std::printf("  unreadable: %s\n", std::string(text.status().message()).c_str());
+      exit_code = 1;
+      continue;
+    }
+    std::printf("%s", text->c_str());
+  }
+  return exit_code;
+}
+
+int Verify(const PluginLibrary& plugin, const Arguments& args) {
+  if (args.positional.size() > 2) {
+    std::fprintf(stderr, "zorvel-ov: verify takes at most one model\n%s", kUsage);
+    return 2;
+  }
+  const CompileRequest request = RequestFor(args);
+  absl::StatusOr<CompileRun> run = RunCompile(plugin, request, Progress);
+  if (!run.ok()) {
+    std::fprintf(stderr, "zorvel-ov: %s\n", std::string(run.status().message()).c_str());
+    return 1;
+  }
+  const std::vector<PartitionCheck> checks = VerifyPartitions(*run);
+  std::printf(
+      "verify: %s, %zu partitions, tolerance %g (relative to the largest value, at least 1)\n",
+      request.model.empty() ? kExampleModelName : request.model.c_str(), checks.size(),
+      args.tolerance);
+  bool passed = !checks.empty();
+  for (const PartitionCheck& check : checks) {
+    if (!check.failure.empty()) {
+      std::printf("  %-13s %-3s  FAILED: %s\n", check.call_name.c_str(), check.device.c_str(),
+                  check.failure.c_str());
+      passed = false;
+      continue;
+    }
+    const double limit = args.tolerance * std::max(1.0, check.max_abs_reference);
+    const bool ok = check.max_abs_error <= limit;
+    passed &= ok;
+    std::printf("  %-13s %-3s  %zu outputs  largest error %.3g (largest value %.3g)  %s\n",
+                check.call_name.c_str(), check.device.c_str(), check.num_outputs,
+                check.max_abs_error, check.max_abs_reference, ok ? "ok" : "OVER TOLERANCE");
+  }
+  if (checks.empty()) std::printf("  nothing was compiled\n");
+  std::printf("verify: %s\n", passed ? "passed" : "FAILED");
+  return passed ? 0 : 1;
+}
+
+int Main(int argc, char** argv) {
+  Arguments args;
   for (int i = 1; i < argc; ++i) {
-    const bool takes_value =
-        std::strcmp(argv[i], "--plugin") == 0 || std::strcmp(argv[i], "--soc") == 0;
+    const std::string arg = argv[i];
+    const bool takes_value = arg == "--plugin" || arg == "--soc" || arg == "--option" ||
+                             arg == "-o" || arg == "--tolerance";
     if (takes_value && i + 1 >= argc) {
       std::fprintf(stderr, "zorvel-ov: %s needs a value\n%s", argv[i], kUsage);
       return 2;
     }
-    if (std::strcmp(argv[i], "--plugin") == 0) {
-      plugin_path = argv[++i];
-    } else if (std::strcmp(argv[i], "--soc") == 0) {
-      soc_model = argv[++i];
-      has_soc_model = true;
-    } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+    if (arg == "--plugin") {
+      args.plugin_path = argv[++i];
+    } else if (arg == "--soc") {
+      args.soc_model = argv[++i];
+      args.has_soc_model = true;
+    } else if (arg == "--option") {
+      args.options.emplace_back(argv[++i]);
+    } else if (arg == "-o") {
+      args.out_path = argv[++i];
+    } else if (arg == "--tolerance") {
+      if (!absl::SimpleAtod(argv[++i], &args.tolerance) || !(args.tolerance >= 0)) {
+        std::fprintf(stderr, "zorvel-ov: --tolerance wants a non-negative number\n");
+        return 2;
+      }
+    } else if (arg == "-v" || arg == "--verbose") {
+      args.verbose = true;
+    } else if (arg == "--help" || arg == "-h") {
       std::printf("%s", kUsage);
       return 0;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      std::fprintf(stderr, "zorvel-ov: unknown flag '%s'\n%s", argv[i], kUsage);
+      return 2;
     } else {
-      args.emplace_back(argv[i]);
+      args.positional.push_back(arg);
     }
   }
-  if (args.empty()) {
+  if (args.positional.empty()) {
     std::fprintf(stderr, "%s", kUsage);
     return 2;
   }
-  const std::string& command = args[0];
-  if (command != "info" && command != "partition") {
+  const std::string& command = args.positional[0];
+  if (command != "info" && command != "partition" && command != "compile" && command != "inspect" &&
+      command != "verify") {
     std::fprintf(stderr, "zorvel-ov: unknown command '%s'\n%s", command.c_str(), kUsage);
     return 2;
   }
+  // Inspecting needs no plug-in: the file is all there is.
+  if (command == "inspect") return Inspect(args);
   PluginLibrary plugin;
   std::string error;
-  if (!plugin.Load(plugin_path, &error)) {
+  if (!plugin.Load(args.plugin_path, &error)) {
     std::fprintf(stderr, "zorvel-ov: %s\n", error.c_str());
     return 1;
   }
   if (command == "partition") {
-    return Partition(plugin, args, has_soc_model ? soc_model.c_str() : nullptr);
+    return Partition(plugin, args.positional,
+                     args.has_soc_model ? args.soc_model.c_str() : nullptr);
   }
+  if (command == "compile") return Compile(plugin, args);
+  if (command == "verify") return Verify(plugin, args);
   return Info(plugin);
 }
 

@@ -1,0 +1,55 @@
+#ifndef TOOLS_COMPILE_SESSION_H_
+#define TOOLS_COMPILE_SESSION_H_
+
+// What `zorvel-ov compile` and `verify` do as host: load a model, offer every subgraph to the
+// plug-in for partitioning, form the partitions, compile them through the plug-in's table and
+// keep what the compiled result holds.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "absl/status/statusor.h"
+#include "tools/compile_output.h"
+#include "tools/plugin_loader.h"
+#include "zorvel/host/host_model.h"
+#include "zorvel/host/host_partition.h"
+
+namespace zorvel::tools {
+
+// A model by name: a `.tflite` file (read with the host's reader) or one of BuiltinModelNames().
+// An empty name is the bundled example.
+absl::StatusOr<std::unique_ptr<host::HostModel>> LoadModel(const std::string& name);
+
+// The "intel_openvino" payload for the `--option key=value` settings, one TOML line each. Values
+// that are integers, true/false or already quoted are written as they are, others as quoted text.
+absl::StatusOr<std::string> VendorPayload(const std::vector<std::string>& settings);
+
+struct CompileRequest {
+  std::string model;      // as for LoadModel
+  std::string soc_model;  // empty: none is passed
+  std::vector<std::string> options;
+  bool verbose = false;  // pass the plug-in's INFO lines through
+};
+
+struct CompileRun {
+  std::unique_ptr<host::HostModel> source;
+  host::PartitionedModel partitioned;
+  CompileOutput output;
+  // Bytes of the distinct weight buffers each partition reads, and of those of all partitions.
+  std::vector<uint64_t> partition_weight_bytes;
+  uint64_t distinct_weight_bytes = 0;
+};
+
+// Progress lines for the user (no newline), written while the work runs.
+using ProgressFn = std::function<void(const std::string&)>;
+
+// Runs partition and compile. Errors name the step and the plug-in's status.
+absl::StatusOr<CompileRun> RunCompile(const PluginLibrary& plugin, const CompileRequest& request,
+                                      const ProgressFn& progress);
+
+}  // namespace zorvel::tools
+
+#endif  // TOOLS_COMPILE_SESSION_H_

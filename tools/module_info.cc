@@ -1,0 +1,147 @@
+#include "tools/module_info.h"
+
+#include <algorithm>
+#include <exception>
+#include <optional>
+#include <sstream>
+
+#include "absl/status/status.h"
+#include "absl/strings/str_cat.h"
+#include "openvino/runtime/core.hpp"
+#include "zorvel/vendors/intel_openvino/compiler/partition_blob.h"
+
+namespace zorvel::tools {
+namespace {
+
+constexpr char kGlobalGraphMagic[8] = {'O', 'V', 'G', 'L', 'O', 'B', 'A', 'L'};
+
+// The largest static dimension among inputs whose name contains "kv_cache" (0 when none).
+uint64_t KvCacheExtent(const ov::CompiledModel& compiled) {
+  uint64_t extent = 0;
+  for (const ov::Output<const ov::Node>& input : compiled.inputs()) {
+    bool is_cache = false;
+    for (const std::string& name : input.get_names()) {
+      is_cache |= name.find("kv_cache") != std::string::npos;
+    }
+    if (!is_cache) continue;
+    for (const ov::Dimension& d : input.get_partial_shape()) {
+      if (d.is_static()) extent = std::max<uint64_t>(extent, d.get_length());
+    }
+  }
+  return extent;
+}
+
+std::string PortLine(const ov::Output<const ov::Node>& port) {
+  std::string name = port.get_names().empty() ? std::string("(unnamed)") : port.get_any_name();
+  return absl::StrCat("      ", name, "  ", port.get_element_type().to_string(), " ",
+                      port.get_partial_shape().to_string(), "\n");
+}
+
+// Inputs and outputs of an exported blob imported on `device`.
+std::string DescribeExported(std::string_view exported, const char* device) {
+  try {
+    ov::Core core;
+    std::istringstream stream{std::string(exported)};
+    const ov::CompiledModel compiled = core.import_model(stream, device);
+    std::string text = absl::StrCat("    inputs: ", compiled.inputs().size(), "\n");
+    for (const auto& input : compiled.inputs()) text += PortLine(input);
+    absl::StrAppend(&text, "    outputs: ", compiled.outputs().size(), "\n");
+    for (const auto& output : compiled.outputs()) text += PortLine(output);
+    absl::StrAppend(&text, "    KV-cache extent: ", KvCacheExtent(compiled), "\n");
+    return text;
+  } catch (const std::exception& e) {
+    return absl::StrCat("    not importable on its own: ", e.what(), "\n");
+  }
+}
+
+}  // namespace
+
+ModuleKind KindOf(std::string_view module) {
+  if (module.size() >= sizeof(openvino::BlobHeader::kMagic) &&
+      module.substr(0, sizeof(openvino::BlobHeader::kMagic)) ==
+          std::string_view(openvino::BlobHeader::kMagic, sizeof(openvino::BlobHeader::kMagic))) {
+    return ModuleKind::kPartitionBlob;
+  }
+  if (module.size() >= sizeof(kGlobalGraphMagic) &&
+      module.substr(0, sizeof(kGlobalGraphMagic)) ==
+          std::string_view(kGlobalGraphMagic, sizeof(kGlobalGraphMagic))) {
+    return ModuleKind::kGlobalGraph;
+  }
+  return ModuleKind::kUnknown;
+}
+
+const char* DeviceCodeName(uint32_t code) {
+  switch (code) {
+    case 0:
+      return "CPU";
+    case 1:
+      return "GPU";
+    case 2:
+      return "NPU";
+    default:
+      return "unknown device";
+  }
+}
+
+absl::StatusOr<PartitionBlobView> ReadPartitionBlob(std::string_view blob) {
+  const std::optional<openvino::BlobHeader> header = openvino::ReadBlobHeader(blob);
+  if (!header.has_value()) {
+    return absl::InvalidArgumentError(
+        blob.size() < openvino::BlobHeader::kSize
+            ? absl::StrCat("a partition blob needs a ", openvino::BlobHeader::kSize,
+                           "-byte header, this one has ", blob.size(), " bytes")
+            : std::string("not a partition blob (it does not start with \"ZVLOVHDR\")"));
+  }
+  if (header->version != openvino::BlobHeader::kVersion) {
+    return absl::InvalidArgumentError(
+        absl::StrCat("partition blob version ", header->version, " is not supported"));
+  }
+  if (header->device_code > 2) {
+    return absl::InvalidArgumentError(
+        absl::StrCat("partition blob device code ", header->device_code, " is not 0, 1 or 2"));
+  }
+  PartitionBlobView view;
+  view.version = header->version;
+  view.device_code = header->device_code;
+  view.exported = blob.substr(openvino::BlobHeader::kSize);
+  return view;
+}
+
+absl::StatusOr<PartitionBlobView> FindPartitionBlob(std::string_view module,
+                                                    std::string_view name) {
+  switch (KindOf(module)) {
+    case ModuleKind::kPartitionBlob:
+      return ReadPartitionBlob(module);
+    case ModuleKind::kGlobalGraph:
+      return absl::UnimplementedError(absl::StrCat(
+          std::string(name), " is in a GlobalGraph container, which this build cannot read"));
+    case ModuleKind::kUnknown:
+      break;
+  }
+  return absl::InvalidArgumentError(absl::StrCat("the module of ", std::string(name),
+                                                 " is neither a partition blob nor a container"));
+}
+
+absl::StatusOr<uint64_t> PoolBytes(std::string_view container) {
+  return absl::UnimplementedError("GlobalGraph containers cannot be read by this build");
+}
+
+absl::StatusOr<std::string> DescribeModule(std::string_view module) {
+  if (KindOf(module) == ModuleKind::kPartitionBlob) {
+    absl::StatusOr<PartitionBlobView> blob = ReadPartitionBlob(module);
+    if (!blob.ok()) return blob.status();
+    std::string text = absl::StrCat(
+        "  partition blob: ", module.size(), " bytes\n", "    header: \"ZVLOVHDR\" version ",
+        blob->version, ", device code ", blob->device_code, " (", DeviceCodeName(blob->device_code),
+        ")\n", "    exported blob: ", blob->exported.size(), " bytes\n");
+    text += DescribeExported(blob->exported, DeviceCodeName(blob->device_code));
+    return text;
+  }
+  if (KindOf(module) == ModuleKind::kGlobalGraph) {
+    return absl::UnimplementedError("GlobalGraph containers cannot be read by this build");
+  }
+  return absl::InvalidArgumentError(
+      "neither a partition blob (\"ZVLOVHDR\") nor a GlobalGraph container (\"OVGLOBAL\")");
+}
+
+}  // namespace zorvel::tools
