@@ -16,8 +16,13 @@ build-sanitize: deps
 	@cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVEL_SANITIZE=ON >/dev/null
 	@cmake --build $(SANITIZE_DIR) -j$(JOBS)
 
+# The main job: compile the bundled example for the NPU of SoC model LNL with the NPU rewrites (split
+# attention, grouped-query unfolding, HFA, MoE gather) and weight sharing asked for.
 run: build
-	@$(RELEASE_DIR)/tools/zorvel-ov info
+	@$(RELEASE_DIR)/tools/zorvel-ov compile --soc LNL --option enable_weight_sharing=true \
+	  --option configs_map.fuse_split_attention_to_sdpa=true \
+	  --option configs_map.unfold_gqa_sequence_fold=true --option configs_map.enable_hfa=true \
+	  --option configs_map.enable_moe_gather=true -o $(RELEASE_DIR)/example.zvlout
 
 test-release: build
 	@ctest --test-dir $(RELEASE_DIR) --output-on-failure -j$(JOBS)

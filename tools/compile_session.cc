@@ -101,11 +101,17 @@ absl::StatusOr<CompileRun> RunCompile(const PluginLibrary& plugin, const Compile
                                       const ProgressFn& progress) {
   absl::StatusOr<std::unique_ptr<host::HostModel>> model = LoadModel(request.model);
   if (!model.ok()) return model.status();
+  return RunCompileOn(plugin, std::move(model).value(), request, progress);
+}
+
+absl::StatusOr<CompileRun> RunCompileOn(const PluginLibrary& plugin,
+                                        std::unique_ptr<host::HostModel> model,
+                                        const CompileRequest& request, const ProgressFn& progress) {
   absl::StatusOr<std::string> payload = VendorPayload(request.options);
   if (!payload.ok()) return payload.status();
 
   CompileRun run;
-  run.source = std::move(model).value();
+  run.source = std::move(model);
   const PluginApiTable& table = plugin.table();
   host::HostApi api;
   host::HostOptions options;

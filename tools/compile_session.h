@@ -49,6 +49,10 @@ using ProgressFn = std::function<void(const std::string&)>;
 // Runs partition and compile. Errors name the step and the plug-in's status.
 absl::StatusOr<CompileRun> RunCompile(const PluginLibrary& plugin, const CompileRequest& request,
                                       const ProgressFn& progress);
+// The same for a model already built (`request.model` is not used).
+absl::StatusOr<CompileRun> RunCompileOn(const PluginLibrary& plugin,
+                                        std::unique_ptr<host::HostModel> model,
+                                        const CompileRequest& request, const ProgressFn& progress);
 
 }  // namespace zorvel::tools
 

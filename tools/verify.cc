@@ -115,6 +115,20 @@ void CheckPartition(const CompileRun& run, const host::HostApi& api, size_t call
         check.failure = absl::StrCat("input ", i, " has the dynamic shape ", shape.to_string());
         return;
       }
+      const ov::Output<const ov::Node>& port = compiled.inputs()[i];
+      if (port.get_partial_shape() != shape ||
+          port.get_element_type() != parameters[i]->get_element_type()) {
+        check.failure = absl::StrCat("input ", i, " is ", port.get_partial_shape().to_string(),
+                                     port.get_element_type() == parameters[i]->get_element_type()
+                                         ? ""
+                                         : " " + port.get_element_type().to_string(),
+                                     " in the compiled partition and ", shape.to_string(),
+                                     port.get_element_type() == parameters[i]->get_element_type()
+                                         ? ""
+                                         : " " + parameters[i]->get_element_type().to_string(),
+                                     " in the host subgraph");
+        return;
+      }
       ov::Tensor t(parameters[i]->get_element_type(), shape.to_shape());
       FillInput(t, i);
       inputs.push_back(t);

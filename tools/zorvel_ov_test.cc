@@ -1,0 +1,249 @@
+// The host side of zorvel-ov: the compile output file, option payloads, a compile session over the
+// dlopen'ed plug-in, and verification catching partitions that do not match their host subgraph.
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "gmock/gmock.h"
+#include "gtest/gtest.h"
+#include "tools/builtin_models.h"
+#include "tools/compile_output.h"
+#include "tools/compile_session.h"
+#include "tools/module_info.h"
+#include "tools/plugin_loader.h"
+#include "tools/verify.h"
+
+namespace zorvel::tools {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+CompileOutput TwoCallsOneModule() {
+  CompileOutput output;
+  output.calls = {{"Partition_0", 0}, {"Partition_1", 0}};
+  output.modules = {std::string("OVGLOBAL\3\0", 10)};
+  return output;
+}
+
+TEST(CompileOutputTest, RoundTripsAndDocumentedLayout) {
+  const CompileOutput output = TwoCallsOneModule();
+  const std::string bytes = SerializeCompileOutput(output);
+  EXPECT_EQ(bytes.substr(0, 20), std::string("ZVLOVOUT\1\0\0\0\2\0\0\0\1\0\0\0", 20));
+  EXPECT_EQ(bytes.substr(20, 4 + 11 + 4), std::string("\x0b\0\0\0Partition_0\0\0\0\0", 19));
+  absl::StatusOr<CompileOutput> parsed = ParseCompileOutput(bytes);
+  ASSERT_TRUE(parsed.ok()) << parsed.status();
+  ASSERT_EQ(parsed->calls.size(), 2u);
+  EXPECT_EQ(parsed->calls[1].name, "Partition_1");
+  EXPECT_EQ(parsed->calls[1].module_index, 0u);
+  EXPECT_THAT(parsed->modules, ElementsAre(output.modules[0]));
+
+  const std::string empty = SerializeCompileOutput({});
+  EXPECT_EQ(empty.size(), 20u);
+  EXPECT_TRUE(ParseCompileOutput(empty).ok());
+}
+
+TEST(CompileOutputTest, EveryTruncationIsRefusedWithWhereItStopped) {
+  const std::string bytes = SerializeCompileOutput(TwoCallsOneModule());
+  for (size_t n = 0; n < bytes.size(); ++n) {
+    absl::StatusOr<CompileOutput> parsed = ParseCompileOutput(bytes.substr(0, n));
+    ASSERT_FALSE(parsed.ok()) << n;
+    if (n >= 8) {
+      EXPECT_THAT(std::string(parsed.status().message()), HasSubstr("truncated")) << n;
+    }
+  }
+  EXPECT_THAT(std::string(ParseCompileOutput(bytes.substr(0, bytes.size() - 1)).status().message()),
+              HasSubstr("module 0 needs 10 bytes, 9 left"));
+}
+
+TEST(CompileOutputTest, MalformedFilesAreRefusedWithAClearError) {
+  auto message = [](const std::string& bytes) {
+    return std::string(ParseCompileOutput(bytes).status().message());
+  };
+  EXPECT_THAT(message("ZVLOVHDR\1\0\0\0\2\0\0\0\0\0\0\0"), HasSubstr("not a zorvel-ov compile"));
+  std::string bytes = SerializeCompileOutput(TwoCallsOneModule());
+
+  std::string version = bytes;
+  version[8] = 2;
+  EXPECT_THAT(message(version), HasSubstr("version 2 is not supported"));
+
+  std::string bad_index = bytes;
+  bad_index[20 + 4 + 11] = 1;  // call 0 names module 1 of 1
+  EXPECT_THAT(message(bad_index), HasSubstr("call 0 (Partition_0) refers to module 1 of 1"));
+
+  EXPECT_THAT(message(bytes + "x"), HasSubstr("1 stray bytes after the last module"));
+
+  // Counts no file of this size could hold are refused before anything is reserved.
+  std::string huge = bytes.substr(0, 20);
+  std::memset(&huge[12], 0xff, 8);
+  EXPECT_THAT(message(huge), HasSubstr("truncated at byte 20"));
+
+  std::string huge_module = SerializeCompileOutput({{}, {std::string("abc")}});
+  std::memset(&huge_module[20], 0xff, 8);
+  EXPECT_THAT(message(huge_module), HasSubstr("module 0 needs 18446744073709551615 bytes"));
+}
+
+TEST(CompileOutputTest, FilesAreWrittenWholeOrNotAtAll) {
+  const std::string path = ::testing::TempDir() + "/zorvel_ov_test.zvlout";
+  const std::string bytes = SerializeCompileOutput(TwoCallsOneModule());
+  ASSERT_TRUE(WriteFile(path, bytes).ok());
+  absl::StatusOr<std::string> read = ReadFile(path);
+  ASSERT_TRUE(read.ok());
+  EXPECT_EQ(*read, bytes);
+  EXPECT_FALSE(WriteFile("/nonexistent-dir/out.zvlout", bytes).ok());
+  EXPECT_THAT(std::string(ReadFile("/nonexistent-dir/out.zvlout").status().message()),
+              HasSubstr("cannot read /nonexistent-dir/out.zvlout"));
+}
+
+TEST(VendorPayloadTest, QuotesTextAndKeepsNumbersAndBooleans) {
+  absl::StatusOr<std::string> payload = VendorPayload(
+      {"graph.-1.graph_backend=2", "enable_weight_sharing = false", "configs_map.NPUW_ATTN=HFA",
+       "configs_map.enable_hfa=true", "configs_map.X=\"as is\"", "configs_map.Y=a\"b"});
+  ASSERT_TRUE(payload.ok()) << payload.status();
+  EXPECT_EQ(*payload,
+            "graph.-1.graph_backend = 2\n"
+            "enable_weight_sharing = false\n"
+            "configs_map.NPUW_ATTN = \"HFA\"\n"
+            "configs_map.enable_hfa = true\n"
+            "configs_map.X = \"as is\"\n"
+            "configs_map.Y = \"a\\\"b\"\n");
+  EXPECT_FALSE(VendorPayload({"no_equals"}).ok());
+  EXPECT_FALSE(VendorPayload({"=1"}).ok());
+  EXPECT_FALSE(VendorPayload({"bad key=1"}).ok());
+}
+
+TEST(ModuleInfoTest, PartitionBlobHeadersAreChecked) {
+  std::string blob("ZVLOVHDR\1\0\0\0\2\0\0\0\0\0\0\0blob", 24);
+  absl::StatusOr<PartitionBlobView> view = ReadPartitionBlob(blob);
+  ASSERT_TRUE(view.ok());
+  EXPECT_EQ(view->device_code, 2u);
+  EXPECT_EQ(view->exported, "blob");
+  EXPECT_THAT(std::string(ReadPartitionBlob(blob.substr(0, 19)).status().message()),
+              HasSubstr("20-byte header, this one has 19 bytes"));
+  std::string device = blob;
+  device[12] = 3;
+  EXPECT_THAT(std::string(ReadPartitionBlob(device).status().message()),
+              HasSubstr("device code 3"));
+  std::string version = blob;
+  version[8] = 9;
+  EXPECT_THAT(std::string(ReadPartitionBlob(version).status().message()), HasSubstr("version 9"));
+  EXPECT_FALSE(DescribeModule("garbage").ok());
+  // A header over bytes that are no exported model still describes what it can.
+  absl::StatusOr<std::string> text = DescribeModule(blob);
+  ASSERT_TRUE(text.ok());
+  EXPECT_THAT(*text, HasSubstr("device code 2 (NPU)"));
+  EXPECT_THAT(*text, HasSubstr("not importable on its own"));
+}
+
+class CompileSessionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    ASSERT_TRUE(plugin_.Load(DefaultPluginPath(), &error)) << error;
+  }
+  absl::StatusOr<CompileRun> Compile(const std::string& model, std::vector<std::string> options,
+                                     std::vector<std::string>* progress = nullptr) {
+    CompileRequest request;
+    request.model = model;
+    request.soc_model = "LNL";
+    request.options = std::move(options);
+    return RunCompile(plugin_, request, [&](const std::string& line) {
+      if (progress != nullptr) progress->push_back(line);
+    });
+  }
+  PluginLibrary plugin_;
+};
+
+TEST_F(CompileSessionTest, ExampleFormsFourPartitionsOverSharedWeights) {
+  std::vector<std::string> progress;
+  absl::StatusOr<CompileRun> run = Compile("", {}, &progress);
+  ASSERT_TRUE(run.ok()) << run.status();
+  ASSERT_EQ(run->output.calls.size(), 4u);
+  ASSERT_EQ(run->output.modules.size(), 4u);
+  for (uint32_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(run->output.calls[i].name, "Partition_" + std::to_string(i));
+    EXPECT_EQ(run->output.calls[i].module_index, i);
+    absl::StatusOr<PartitionBlobView> blob = ReadPartitionBlob(run->output.modules[i]);
+    ASSERT_TRUE(blob.ok());
+    EXPECT_EQ(blob->device_code, 2u);  // NPU by default
+  }
+  // Prefill and decode read the same buffers: the per-partition sum counts them twice.
+  uint64_t sum = 0;
+  for (uint64_t bytes : run->partition_weight_bytes) sum += bytes;
+  EXPECT_GT(sum, run->distinct_weight_bytes + run->distinct_weight_bytes / 2);
+  EXPECT_EQ(run->partition_weight_bytes[1], run->partition_weight_bytes[3]);  // the output heads
+  ASSERT_EQ(progress.size(), 4u);
+  EXPECT_THAT(progress[1], HasSubstr("Partition_1: subgraph 0, 1 ops"));
+}
+
+TEST_F(CompileSessionTest, FailuresNameTheStep) {
+  EXPECT_THAT(std::string(Compile("no-such-model", {}).status().message()),
+              HasSubstr("unknown model 'no-such-model'"));
+  EXPECT_THAT(std::string(Compile("/nonexistent/model.tflite", {}).status().message()),
+              HasSubstr("/nonexistent/model.tflite: "));
+  EXPECT_THAT(std::string(Compile("", {"oops"}).status().message()), HasSubstr("key=value"));
+  CompileRequest request;
+  request.soc_model = "NOT_A_SOC";
+  EXPECT_THAT(std::string(RunCompile(plugin_, request, nullptr).status().message()),
+              HasSubstr("compile failed with status 1"));
+}
+
+TEST_F(CompileSessionTest, VerifyPassesOnEveryDeviceAndCatchesAMismatchedModule) {
+  for (const char* backend : {"0", "1", "2"}) {
+    SCOPED_TRACE(backend);
+    absl::StatusOr<CompileRun> run =
+        Compile("", {std::string("graph.-1.graph_backend=") + backend});
+    ASSERT_TRUE(run.ok()) << run.status();
+    const std::vector<PartitionCheck> checks = VerifyPartitions(*run);
+    ASSERT_EQ(checks.size(), 4u);
+    for (const PartitionCheck& check : checks) {
+      EXPECT_EQ(check.failure, "") << check.call_name;
+      EXPECT_LE(check.max_abs_error, 1e-5) << check.call_name;
+      EXPECT_GT(check.max_abs_reference, 0.1) << check.call_name;
+    }
+  }
+
+  absl::StatusOr<CompileRun> run = Compile("", {"graph.-1.graph_backend=0"});
+  ASSERT_TRUE(run.ok());
+  // The two output heads differ only in their row count: swapped, their shapes disagree.
+  std::swap(run->output.modules[1], run->output.modules[3]);
+  std::vector<PartitionCheck> checks = VerifyPartitions(*run);
+  EXPECT_EQ(checks[1].failure,
+            "input 0 is [1,32] in the compiled partition and [16,32] in the host subgraph");
+  // A partition run with other weights than its host subgraph's is caught by the numbers.
+  run->output.modules[0] = run->output.modules[2];
+  run->output.modules[1] = SerializeCompileOutput({});
+  checks = VerifyPartitions(*run);
+  EXPECT_THAT(checks[0].failure, HasSubstr("inputs"));
+  EXPECT_THAT(checks[1].failure, HasSubstr("neither a partition blob nor a container"));
+}
+
+TEST_F(CompileSessionTest, VerifySeesWrongNumbers) {
+  // Two subgraphs of the same shape that add different constants: each module run against the
+  // other's subgraph is off by exactly the difference.
+  auto model = std::make_unique<host::HostModel>();
+  for (float c : {1.0f, 1.5f}) {
+    host::HostSubgraph& sg = model->AddSubgraph();
+    const auto type = host::TensorType::Ranked(kZorvelElementTypeFloat32, {1, 4});
+    const host::TensorId x = sg.AddInput("x", type);
+    const host::TensorId k = sg.AddConstant<float>("c", {4}, {c, c, c, c});
+    sg.AddOutput(sg.AddOp(kZorvelOpCodeAdd, {x, k}, "y", type));
+  }
+  CompileRequest request;
+  request.options = {"graph.-1.graph_backend=0"};
+  absl::StatusOr<CompileRun> run = RunCompileOn(plugin_, std::move(model), request, nullptr);
+  ASSERT_TRUE(run.ok()) << run.status();
+  ASSERT_EQ(run->output.modules.size(), 2u);
+  std::vector<PartitionCheck> checks = VerifyPartitions(*run);
+  EXPECT_EQ(checks[0].max_abs_error, 0);
+  EXPECT_EQ(checks[1].max_abs_error, 0);
+  std::swap(run->output.modules[0], run->output.modules[1]);
+  checks = VerifyPartitions(*run);
+  ASSERT_EQ(checks[0].failure, "");
+  EXPECT_FLOAT_EQ(checks[0].max_abs_error, 0.5);
+  EXPECT_FLOAT_EQ(checks[1].max_abs_error, 0.5);
+}
+
+}  // namespace
+}  // namespace zorvel::tools
