@@ -110,40 +110,47 @@ PackedInt4 PackInt4(int32_t rows, int32_t cols, uint32_t seed) {
 }
 
 // Weight buffers registered once in the model; both subgraphs read them by id.
-struct ExampleWeights {
-  BufferId embedding, attn_norm, wq, wk, wv, wo, moe_norm, router, final_norm, lm_head;
+struct LayerWeights {
+  BufferId attn_norm, wq, wk, wv, wo, moe_norm, router;
   BufferId expert_up[kExperts], expert_down[kExperts], expert_gate[kExperts];
   std::vector<float> up_scales[kExperts], down_scales[kExperts];
 };
+struct ExampleWeights {
+  BufferId embedding, final_norm, lm_head;
+  std::vector<LayerWeights> layers;
+};
 
-ExampleWeights RegisterWeights(HostModel& model) {
-  ExampleWeights w;
+ExampleWeights RegisterWeights(HostModel& model, int layers) {
+  ExampleWeights all;
   uint32_t seed = 1;
   auto add = [&](size_t n, float scale) {
     return model.AddBuffer(Bytes(Values(n, seed++, scale)));
   };
-  w.embedding = add(kVocab * kHidden, 1.0f);
-  w.attn_norm = model.AddBuffer(Bytes(std::vector<float>(kHidden, 1.0f)));
-  w.wq = add(kHidden * kHidden, 0.3f);
-  w.wk = add(kKvHeads * kHeadDim * kHidden, 0.3f);
-  w.wv = add(kKvHeads * kHeadDim * kHidden, 0.3f);
-  w.wo = add(kHidden * kHidden, 0.3f);
-  w.moe_norm = add(kHidden, 1.0f);
-  w.router = add(kExperts * kHidden, 0.5f);
-  for (int32_t e = 0; e < kExperts; ++e) {
-    PackedInt4 up = PackInt4(kExpertWidth, kHidden, seed++);
-    PackedInt4 down = PackInt4(kHidden, kExpertWidth, seed++);
-    w.expert_up[e] = model.AddBuffer(std::move(up.bytes));
-    w.up_scales[e] = std::move(up.scales);
-    w.expert_down[e] = model.AddBuffer(std::move(down.bytes));
-    w.down_scales[e] = std::move(down.scales);
-    std::vector<float> one_hot(kExperts, 0.0f);
-    one_hot[e] = 1.0f;
-    w.expert_gate[e] = model.AddBuffer(Bytes(one_hot));
+  all.embedding = add(kVocab * kHidden, 1.0f);
+  for (int layer = 0; layer < layers; ++layer) {
+    LayerWeights& w = all.layers.emplace_back();
+    w.attn_norm = model.AddBuffer(Bytes(std::vector<float>(kHidden, 1.0f)));
+    w.wq = add(kHidden * kHidden, 0.3f);
+    w.wk = add(kKvHeads * kHeadDim * kHidden, 0.3f);
+    w.wv = add(kKvHeads * kHeadDim * kHidden, 0.3f);
+    w.wo = add(kHidden * kHidden, 0.3f);
+    w.moe_norm = add(kHidden, 1.0f);
+    w.router = add(kExperts * kHidden, 0.5f);
+    for (int32_t e = 0; e < kExperts; ++e) {
+      PackedInt4 up = PackInt4(kExpertWidth, kHidden, seed++);
+      PackedInt4 down = PackInt4(kHidden, kExpertWidth, seed++);
+      w.expert_up[e] = model.AddBuffer(std::move(up.bytes));
+      w.up_scales[e] = std::move(up.scales);
+      w.expert_down[e] = model.AddBuffer(std::move(down.bytes));
+      w.down_scales[e] = std::move(down.scales);
+      std::vector<float> one_hot(kExperts, 0.0f);
+      one_hot[e] = 1.0f;
+      w.expert_gate[e] = model.AddBuffer(Bytes(one_hot));
+    }
   }
-  w.final_norm = add(kHidden, 1.0f);
-  w.lm_head = add(kVocab * kHidden, 0.3f);
-  return w;
+  all.final_norm = add(kHidden, 1.0f);
+  all.lm_head = add(kVocab * kHidden, 0.3f);
+  return all;
 }
 
 // One subgraph of the example; `decode` selects the one-token form over a KV cache.
@@ -155,18 +162,24 @@ class ExampleBuilder {
   void Build() {
     const TensorId tokens = sg_.AddInput(decode_ ? "token" : "tokens",
                                          TensorType::Ranked(kZorvelElementTypeInt32, {1, s_}));
-    TensorId past_k = 0;
-    TensorId past_v = 0;
-    if (decode_) {
-      past_k = sg_.AddInput("kv_cache_k", F32({1, kKvHeads, kPrefill, kHeadDim}));
-      past_v = sg_.AddInput("kv_cache_v", F32({1, kKvHeads, kPrefill, kHeadDim}));
+    std::vector<TensorId> past_k;
+    std::vector<TensorId> past_v;
+    for (size_t l = 0; decode_ && l < w_.layers.size(); ++l) {
+      prefix_ = LayerPrefix(l);
+      past_k.push_back(sg_.AddInput(N("kv_cache_k"), F32({1, kKvHeads, kPrefill, kHeadDim})));
+      past_v.push_back(sg_.AddInput(N("kv_cache_v"), F32({1, kKvHeads, kPrefill, kHeadDim})));
     }
     const TensorId table = Weight("embedding", {kVocab, kHidden}, w_.embedding);
-    const TensorId x = sg_.AddTensor("embedded", F32({1, s_, kHidden}));
-    sg_.AddOp(kZorvelOpCodeGather, {table, tokens}, {x}).SetOption(106, 0).SetOption(107, 0);
+    TensorId y = sg_.AddTensor("embedded", F32({1, s_, kHidden}));
+    sg_.AddOp(kZorvelOpCodeGather, {table, tokens}, {y}).SetOption(106, 0).SetOption(107, 0);
 
-    const TensorId h = Attention(x, past_k, past_v);
-    const TensorId y = Moe(h);
+    for (size_t l = 0; l < w_.layers.size(); ++l) {
+      prefix_ = LayerPrefix(l);
+      lw_ = &w_.layers[l];
+      const TensorId h = Attention(y, decode_ ? past_k[l] : 0, decode_ ? past_v[l] : 0);
+      y = Moe(h);
+    }
+    prefix_.clear();
     const TensorId normed = RmsNorm("final_norm", y, w_.final_norm);
     // The host keeps this one: the plug-in does not take SQUEEZE.
     const TensorId rows = sg_.AddOp(kZorvelOpCodeSqueeze, {normed}, "rows", F32({s_, kHidden}));
@@ -175,23 +188,30 @@ class ExampleBuilder {
   }
 
  private:
+  std::string LayerPrefix(size_t l) const {
+    return w_.layers.size() == 1 ? std::string() : "layer" + std::to_string(l) + "/";
+  }
+  // A tensor name within the current layer.
+  std::string N(const std::string& name) const { return prefix_ + name; }
+
   TensorId Weight(const std::string& name, std::vector<int32_t> dims, BufferId buffer,
                   Quantization q = {}, ZorvelElementType type = kZorvelElementTypeFloat32) {
-    return sg_.AddConstant(name, TensorType::Ranked(type, std::move(dims)), buffer, std::move(q));
+    return sg_.AddConstant(N(name), TensorType::Ranked(type, std::move(dims)), buffer,
+                           std::move(q));
   }
   TensorId Shape(const std::string& name, std::vector<int32_t> dims) {
-    return sg_.AddConstant<int32_t>(name, {static_cast<int32_t>(dims.size())}, dims);
+    return sg_.AddConstant<int32_t>(N(name), {static_cast<int32_t>(dims.size())}, dims);
   }
   TensorId Reshape(const std::string& name, TensorId x, std::vector<int32_t> dims) {
-    return sg_.AddOp(kZorvelOpCodeReshape, {x, Shape(name + "/shape", dims)}, name, F32(dims));
+    return sg_.AddOp(kZorvelOpCodeReshape, {x, Shape(name + "/shape", dims)}, N(name), F32(dims));
   }
   TensorId Transpose(const std::string& name, TensorId x, std::vector<int32_t> perm,
                      std::vector<int32_t> dims) {
-    return sg_.AddOp(kZorvelOpCodeTranspose, {x, Shape(name + "/perm", perm)}, name, F32(dims));
+    return sg_.AddOp(kZorvelOpCodeTranspose, {x, Shape(name + "/perm", perm)}, N(name), F32(dims));
   }
   TensorId FullyConnected(const std::string& name, TensorId x, TensorId w,
                           std::vector<int32_t> dims, bool keep_num_dims = true) {
-    const TensorId out = sg_.AddTensor(name, F32(std::move(dims)));
+    const TensorId out = sg_.AddTensor(N(name), F32(std::move(dims)));
     sg_.AddOp(kZorvelOpCodeFullyConnected, {x, w}, {out})
         .SetOption(66, 0u)
         .SetOption(67, 0u)
@@ -200,27 +220,27 @@ class ExampleBuilder {
   }
   TensorId MatMul(const std::string& name, TensorId a, TensorId b, bool adj_y,
                   std::vector<int32_t> dims) {
-    const TensorId out = sg_.AddTensor(name, F32(std::move(dims)));
+    const TensorId out = sg_.AddTensor(N(name), F32(std::move(dims)));
     sg_.AddOp(kZorvelOpCodeBatchMatmul, {a, b}, {out}).SetOption(81, false).SetOption(82, adj_y);
     return out;
   }
   TensorId Binary(ZorvelOpCode code, const std::string& name, TensorId a, TensorId b,
                   std::vector<int32_t> dims) {
-    return sg_.AddOp(code, {a, b}, name, F32(std::move(dims)));
+    return sg_.AddOp(code, {a, b}, N(name), F32(std::move(dims)));
   }
   TensorId RmsNorm(const std::string& name, TensorId x, BufferId gamma) {
-    const TensorId out = sg_.AddTensor(name, F32({1, s_, kHidden}));
+    const TensorId out = sg_.AddTensor(N(name), F32({1, s_, kHidden}));
     sg_.AddComposite("qvex.rms_norm", {x, Weight(name + "/gamma", {kHidden}, gamma)}, {out});
     return out;
   }
   TensorId Softmax(const std::string& name, TensorId x, std::vector<int32_t> dims) {
-    const TensorId out = sg_.AddTensor(name, F32(std::move(dims)));
+    const TensorId out = sg_.AddTensor(N(name), F32(std::move(dims)));
     sg_.AddOp(kZorvelOpCodeSoftmax, {x}, {out}).SetOption(71, 1.0f);
     return out;
   }
   TensorId Concat(const std::string& name, TensorId a, TensorId b, int32_t axis,
                   std::vector<int32_t> dims) {
-    const TensorId out = sg_.AddTensor(name, F32(std::move(dims)));
+    const TensorId out = sg_.AddTensor(N(name), F32(std::move(dims)));
     sg_.AddOp(kZorvelOpCodeConcatenation, {a, b}, {out}).SetOption(72, axis);
     return out;
   }
@@ -233,19 +253,19 @@ class ExampleBuilder {
   }
 
   TensorId Attention(TensorId x, TensorId past_k, TensorId past_v) {
-    const TensorId xn = RmsNorm("attn_norm", x, w_.attn_norm);
+    const TensorId xn = RmsNorm("attn_norm", x, lw_->attn_norm);
     const int32_t kv_width = kKvHeads * kHeadDim;
     const TensorId q =
-        FullyConnected("q", xn, Weight("wq", {kHidden, kHidden}, w_.wq), {1, s_, kHidden});
+        FullyConnected("q", xn, Weight("wq", {kHidden, kHidden}, lw_->wq), {1, s_, kHidden});
     const TensorId k =
-        FullyConnected("k", xn, Weight("wk", {kv_width, kHidden}, w_.wk), {1, s_, kv_width});
+        FullyConnected("k", xn, Weight("wk", {kv_width, kHidden}, lw_->wk), {1, s_, kv_width});
     const TensorId v =
-        FullyConnected("v", xn, Weight("wv", {kv_width, kHidden}, w_.wv), {1, s_, kv_width});
+        FullyConnected("v", xn, Weight("wv", {kv_width, kHidden}, lw_->wv), {1, s_, kv_width});
     const TensorId qh = SplitHeads("q", q, kHeads, "q/bhsd");
     // Grouped-query attention with the query heads of each KV head folded into the sequence:
     // [1,H,S,D] -> [1,Hkv,G*S,D], so the scores are one matrix product against each KV head.
     const TensorId q_folded = Reshape("q/folded", qh, {1, kKvHeads, kGroup * s_, kHeadDim});
-    const TensorId scale = sg_.AddConstant<float>("q/scale", {}, {1.0f / std::sqrt(8.0f)});
+    const TensorId scale = sg_.AddConstant<float>(N("q/scale"), {}, {1.0f / std::sqrt(8.0f)});
     const TensorId qs =
         Binary(kZorvelOpCodeMul, "q/scaled", q_folded, scale, {1, kKvHeads, kGroup * s_, kHeadDim});
     // Prefill returns the whole cache, decode the row to append to it.
@@ -263,7 +283,7 @@ class ExampleBuilder {
       for (int32_t r = 0; r < rows; ++r) {
         for (int32_t c = 0; c < s_; ++c) mask[r * s_ + c] = c <= r % s_ ? 0.0f : -1e9f;
       }
-      const TensorId causal = sg_.AddConstant<float>("causal_mask", {rows, s_}, mask);
+      const TensorId causal = sg_.AddConstant<float>(N("causal_mask"), {rows, s_}, mask);
       const TensorId masked =
           Binary(kZorvelOpCodeAdd, "scores/masked", scores, causal, {1, kKvHeads, rows, s_});
       const TensorId probs = Softmax("probs", masked, {1, kKvHeads, rows, s_});
@@ -285,35 +305,35 @@ class ExampleBuilder {
     const TensorId bshd =
         Transpose("context/bshd", unfolded, {0, 2, 1, 3}, {1, s_, kHeads, kHeadDim});
     const TensorId merged = Reshape("context/merged", bshd, {1, s_, kHidden});
-    const TensorId out = FullyConnected("attn_out", merged, Weight("wo", {kHidden, kHidden}, w_.wo),
-                                        {1, s_, kHidden});
+    const TensorId out = FullyConnected(
+        "attn_out", merged, Weight("wo", {kHidden, kHidden}, lw_->wo), {1, s_, kHidden});
     return Binary(kZorvelOpCodeAdd, "attn_residual", x, out, {1, s_, kHidden});
   }
 
   TensorId Moe(TensorId h) {
-    const TensorId hn = RmsNorm("moe_norm", h, w_.moe_norm);
+    const TensorId hn = RmsNorm("moe_norm", h, lw_->moe_norm);
     const TensorId logits = FullyConnected(
-        "router", hn, Weight("router", {kExperts, kHidden}, w_.router), {1, s_, kExperts});
+        "router", hn, Weight("router", {kExperts, kHidden}, lw_->router), {1, s_, kExperts});
     const TensorId probs = Softmax("router/probs", logits, {1, s_, kExperts});
     TensorId sum = 0;
     for (int32_t e = 0; e < kExperts; ++e) {
       const std::string p = "expert" + std::to_string(e);
       const TensorId up_w =
-          Weight(p + "/up", {kExpertWidth, kHidden}, w_.expert_up[e],
-                 Quantization::PerChannel(0, w_.up_scales[e], std::vector<int64_t>(kExpertWidth)),
+          Weight(p + "/up", {kExpertWidth, kHidden}, lw_->expert_up[e],
+                 Quantization::PerChannel(0, lw_->up_scales[e], std::vector<int64_t>(kExpertWidth)),
                  kZorvelElementTypeInt4);
       const TensorId up = FullyConnected(p + "/up_out", hn, up_w, {1, s_, kExpertWidth});
       const TensorId gate =
-          sg_.AddOp(kZorvelOpCodeLogistic, {up}, p + "/sigmoid", F32({1, s_, kExpertWidth}));
+          sg_.AddOp(kZorvelOpCodeLogistic, {up}, N(p + "/sigmoid"), F32({1, s_, kExpertWidth}));
       const TensorId act = Binary(kZorvelOpCodeMul, p + "/silu", up, gate, {1, s_, kExpertWidth});
       const TensorId down_w =
-          Weight(p + "/down", {kHidden, kExpertWidth}, w_.expert_down[e],
-                 Quantization::PerChannel(0, w_.down_scales[e], std::vector<int64_t>(kHidden)),
+          Weight(p + "/down", {kHidden, kExpertWidth}, lw_->expert_down[e],
+                 Quantization::PerChannel(0, lw_->down_scales[e], std::vector<int64_t>(kHidden)),
                  kZorvelElementTypeInt4);
       const TensorId down = FullyConnected(p + "/down_out", act, down_w, {1, s_, kHidden});
       const TensorId weight =
           FullyConnected(p + "/weight", probs,
-                         Weight(p + "/select", {1, kExperts}, w_.expert_gate[e]), {1, s_, 1});
+                         Weight(p + "/select", {1, kExperts}, lw_->expert_gate[e]), {1, s_, 1});
       const TensorId weighted =
           Binary(kZorvelOpCodeMul, p + "/weighted", down, weight, {1, s_, kHidden});
       sum =
@@ -324,15 +344,17 @@ class ExampleBuilder {
 
   HostSubgraph& sg_;
   const ExampleWeights& w_;
+  const LayerWeights* lw_ = nullptr;
+  std::string prefix_;
   const bool decode_;
   const int32_t s_;
 };
 
 }  // namespace
 
-std::unique_ptr<HostModel> BuildExampleLanguageModel() {
+std::unique_ptr<HostModel> BuildExampleLanguageModel(int layers) {
   auto model = std::make_unique<HostModel>();
-  const ExampleWeights weights = RegisterWeights(*model);
+  const ExampleWeights weights = RegisterWeights(*model, std::max(1, layers));
   ExampleBuilder(model->AddSubgraph(), weights, /*decode=*/false).Build();
   ExampleBuilder(model->AddSubgraph(), weights, /*decode=*/true).Build();
   return model;

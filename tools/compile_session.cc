@@ -1,5 +1,9 @@
 #include "tools/compile_session.h"
 
+#include <pthread.h>
+#include <time.h>
+
+#include <chrono>
 #include <map>
 #include <set>
 #include <utility>
@@ -186,8 +190,27 @@ absl::StatusOr<CompileRun> RunCompileOn(const PluginLibrary& plugin,
   ZorvelCompiledResult result = nullptr;
   ZorvelStatus status;
   {
-    StderrTap tap(filter);
+    clockid_t caller_clock;
+    if (pthread_getcpuclockid(pthread_self(), &caller_clock) != 0) {
+      caller_clock = CLOCK_THREAD_CPUTIME_ID;
+    }
+    auto cpu_now = [caller_clock] {
+      timespec t{};
+      clock_gettime(caller_clock, &t);
+      return static_cast<double>(t.tv_sec) + t.tv_nsec * 1e-9;
+    };
+    const auto start = std::chrono::steady_clock::now();
+    const double cpu_start = cpu_now();
+    auto seconds = [&start] {
+      return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    StderrTap tap([&](const StderrTap& tap, const std::string& line) {
+      run.compile_log.push_back({seconds(), cpu_now() - cpu_start, line});
+      filter(tap, line);
+    });
     status = table.compile(handle, soc, api.Handle(*run.partitioned.model), &result);
+    run.compile_seconds = seconds();
+    run.compile_cpu_seconds = cpu_now() - cpu_start;
     tap.Finish();
   }
   if (status != kZorvelStatusOk) {
@@ -212,7 +235,9 @@ absl::StatusOr<CompileRun> RunCompileOn(const PluginLibrary& plugin,
         (data == nullptr && size != 0)) {
       return absl::InternalError(absl::StrCat("module ", m, " could not be read"));
     }
-    run.output.modules.emplace_back(static_cast<const char*>(data), size);
+    run.module_sizes.push_back(size);
+    run.output.modules.emplace_back(
+        request.copy_modules ? std::string(static_cast<const char*>(data), size) : std::string());
   }
   for (uint64_t c = 0; c < num_calls; ++c) {
     const void* name = nullptr;

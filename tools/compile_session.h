@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "absl/status/statusor.h"
@@ -32,15 +33,31 @@ struct CompileRequest {
   std::string soc_model;  // empty: none is passed
   std::vector<std::string> options;
   bool verbose = false;  // pass the plug-in's INFO lines through
+  // When false the modules are measured but not copied out of the compiled result (their bytes
+  // stay empty in `output`), for measurements of the compile call's own memory.
+  bool copy_modules = true;
 };
 
 struct CompileRun {
   std::unique_ptr<host::HostModel> source;
   host::PartitionedModel partitioned;
   CompileOutput output;
+  std::vector<uint64_t> module_sizes;
   // Bytes of the distinct weight buffers each partition reads, and of those of all partitions.
   std::vector<uint64_t> partition_weight_bytes;
   uint64_t distinct_weight_bytes = 0;
+  // The plug-in's log lines during the compile call as they arrived, and the length of the call:
+  // what benchmarks split into phases. Times are seconds since the call began, in wall time and in
+  // CPU time of the thread that made the call (sampled when the line was read, so a line is
+  // charged the little work its thread did between writing and the reader waking).
+  struct LogLine {
+    double wall = 0;
+    double cpu = 0;
+    std::string text;
+  };
+  std::vector<LogLine> compile_log;
+  double compile_seconds = 0;
+  double compile_cpu_seconds = 0;
 };
 
 // Progress lines for the user (no newline), written while the work runs.
