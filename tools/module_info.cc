@@ -4,16 +4,18 @@
 #include <exception>
 #include <optional>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "absl/status/status.h"
 #include "absl/strings/str_cat.h"
 #include "openvino/runtime/core.hpp"
+#include "zorvel/vendors/intel_openvino/compiler/global_graph.h"
+#include "zorvel/vendors/intel_openvino/compiler/global_graph_loader.h"
 #include "zorvel/vendors/intel_openvino/compiler/partition_blob.h"
 
 namespace zorvel::tools {
 namespace {
-
-constexpr char kGlobalGraphMagic[8] = {'O', 'V', 'G', 'L', 'O', 'B', 'A', 'L'};
 
 // The largest static dimension among inputs whose name contains "kv_cache" (0 when none).
 uint64_t KvCacheExtent(const ov::CompiledModel& compiled) {
@@ -54,6 +56,61 @@ std::string DescribeExported(std::string_view exported, const char* device) {
   }
 }
 
+std::string DescribePorts(const std::vector<ov::Output<const ov::Node>>& inputs,
+                          const std::vector<ov::Output<const ov::Node>>& outputs) {
+  std::string text = absl::StrCat("      inputs: ", inputs.size(), "\n");
+  for (const auto& input : inputs) text += "  " + PortLine(input);
+  absl::StrAppend(&text, "      outputs: ", outputs.size(), "\n");
+  for (const auto& output : outputs) text += "  " + PortLine(output);
+  return text;
+}
+
+absl::StatusOr<std::string> DescribeGlobalGraph(std::string_view module) {
+  Expected<openvino::GlobalGraphView> view = openvino::ReadGlobalGraph(module);
+  if (!view.HasValue()) {
+    return absl::InvalidArgumentError(
+        absl::StrCat("GlobalGraph container refused: ", view.GetError().Message()));
+  }
+  std::string text = absl::StrCat(
+      "  GlobalGraph container: ", module.size(), " bytes, version ", openvino::kGlobalGraphVersion,
+      "\n", "    pool: ", view->buffers.size(), " buffers, ", view->data.size(), " bytes\n");
+  for (const openvino::GlobalGraphBuffer& buffer : view->buffers) {
+    absl::StrAppend(&text, "      buffer ", buffer.id, "  offset ", buffer.offset, "  size ",
+                    buffer.bytes.size(), "\n");
+  }
+  // Import the partitions as the runtime does, with the pool as their weights.
+  std::string load_failure;
+  std::optional<openvino::LoadedGlobalGraph> loaded;
+  try {
+    ov::Core core;
+    Expected<openvino::LoadedGlobalGraph> result =
+        openvino::LoadGlobalGraph(core, std::string(module));
+    if (result.HasValue()) {
+      loaded.emplace(std::move(result).Value());
+    } else {
+      load_failure = result.GetError().Message();
+    }
+  } catch (const std::exception& e) {
+    load_failure = e.what();
+  }
+  absl::StrAppend(&text, "    subgraphs: ", view->subgraphs.size(), "\n");
+  for (const openvino::GlobalGraphSubgraph& record : view->subgraphs) {
+    absl::StrAppend(&text, "    ", record.name, ": device code ", record.device_code, " (",
+                    DeviceCodeName(record.device_code), "), KV-cache extent ",
+                    record.kv_cache_extent, ", ", record.bindings.size(), " bindings, blob ",
+                    record.blob.size(), " bytes\n");
+    for (const auto& [parameter, buffer] : record.bindings) {
+      absl::StrAppend(&text, "      binding ", parameter, " <- buffer ", buffer, "\n");
+    }
+    openvino::LoadedPartition* partition = loaded ? loaded->Find(record.name) : nullptr;
+    if (partition != nullptr) {
+      text += DescribePorts(partition->compiled.inputs(), partition->compiled.outputs());
+    }
+  }
+  if (!load_failure.empty()) absl::StrAppend(&text, "    not importable: ", load_failure, "\n");
+  return text;
+}
+
 }  // namespace
 
 ModuleKind KindOf(std::string_view module) {
@@ -62,11 +119,7 @@ ModuleKind KindOf(std::string_view module) {
           std::string_view(openvino::BlobHeader::kMagic, sizeof(openvino::BlobHeader::kMagic))) {
     return ModuleKind::kPartitionBlob;
   }
-  if (module.size() >= sizeof(kGlobalGraphMagic) &&
-      module.substr(0, sizeof(kGlobalGraphMagic)) ==
-          std::string_view(kGlobalGraphMagic, sizeof(kGlobalGraphMagic))) {
-    return ModuleKind::kGlobalGraph;
-  }
+  if (openvino::IsGlobalGraph(module)) return ModuleKind::kGlobalGraph;
   return ModuleKind::kUnknown;
 }
 
@@ -112,9 +165,19 @@ absl::StatusOr<PartitionBlobView> FindPartitionBlob(std::string_view module,
   switch (KindOf(module)) {
     case ModuleKind::kPartitionBlob:
       return ReadPartitionBlob(module);
-    case ModuleKind::kGlobalGraph:
-      return absl::UnimplementedError(absl::StrCat(
-          std::string(name), " is in a GlobalGraph container, which this build cannot read"));
+    case ModuleKind::kGlobalGraph: {
+      Expected<openvino::GlobalGraphView> view = openvino::ReadGlobalGraph(module);
+      if (!view.HasValue()) {
+        return absl::InvalidArgumentError(
+            absl::StrCat("the GlobalGraph container of ", std::string(name),
+                         " does not read: ", view.GetError().Message()));
+      }
+      for (const openvino::GlobalGraphSubgraph& record : view->subgraphs) {
+        if (record.name == name) return ReadPartitionBlob(record.blob);
+      }
+      return absl::InvalidArgumentError(
+          absl::StrCat("the GlobalGraph container has no record named ", std::string(name)));
+    }
     case ModuleKind::kUnknown:
       break;
   }
@@ -123,7 +186,9 @@ absl::StatusOr<PartitionBlobView> FindPartitionBlob(std::string_view module,
 }
 
 absl::StatusOr<uint64_t> PoolBytes(std::string_view container) {
-  return absl::UnimplementedError("GlobalGraph containers cannot be read by this build");
+  Expected<openvino::GlobalGraphView> view = openvino::ReadGlobalGraph(container);
+  if (!view.HasValue()) return absl::InvalidArgumentError(view.GetError().Message());
+  return view->data.size();
 }
 
 absl::StatusOr<std::string> DescribeModule(std::string_view module) {
@@ -137,9 +202,7 @@ absl::StatusOr<std::string> DescribeModule(std::string_view module) {
     text += DescribeExported(blob->exported, DeviceCodeName(blob->device_code));
     return text;
   }
-  if (KindOf(module) == ModuleKind::kGlobalGraph) {
-    return absl::UnimplementedError("GlobalGraph containers cannot be read by this build");
-  }
+  if (KindOf(module) == ModuleKind::kGlobalGraph) return DescribeGlobalGraph(module);
   return absl::InvalidArgumentError(
       "neither a partition blob (\"ZVLOVHDR\") nor a GlobalGraph container (\"OVGLOBAL\")");
 }

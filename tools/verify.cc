@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <exception>
+#include <map>
 #include <memory>
 #include <sstream>
 
@@ -14,6 +15,7 @@
 #include "tools/module_info.h"
 #include "zorvel/compiler/cc/zorvel_model.h"
 #include "zorvel/host/host_api.h"
+#include "zorvel/vendors/intel_openvino/compiler/global_graph_loader.h"
 #include "zorvel/vendors/intel_openvino/compiler/graph_iterator.h"
 
 namespace zorvel::tools {
@@ -66,6 +68,7 @@ void FillInput(ov::Tensor& t, size_t salt) {
 }
 
 void CheckPartition(const CompileRun& run, const host::HostApi& api, size_t call_index,
+                    ov::Core& core, std::map<uint32_t, openvino::LoadedGlobalGraph>& containers,
                     PartitionCheck& check) {
   const CompiledCall& call = run.output.calls[call_index];
   check.call_name = call.name;
@@ -85,10 +88,35 @@ void CheckPartition(const CompileRun& run, const host::HostApi& api, size_t call
   check.device = DeviceCodeName(blob->device_code);
 
   try {
-    ov::Core core;
-    std::istringstream stream(std::string(blob->exported));
-    ov::CompiledModel compiled = core.import_model(stream, check.device);
-    ov::InferRequest request = compiled.create_infer_request();
+    ov::CompiledModel compiled;
+    ov::InferRequest request;
+    std::vector<ov::Output<const ov::Node>> caller_inputs;
+    if (KindOf(module) == ModuleKind::kGlobalGraph) {
+      // The container's partitions run as the runtime runs them: imported with the pool as their
+      // weights, pool-fed inputs already set.
+      auto loaded = containers.find(call.module_index);
+      if (loaded == containers.end()) {
+        Expected<openvino::LoadedGlobalGraph> result = openvino::LoadGlobalGraph(core, module);
+        if (!result.HasValue()) {
+          check.failure = "the GlobalGraph container does not load: " + result.GetError().Message();
+          return;
+        }
+        loaded = containers.emplace(call.module_index, std::move(result).Value()).first;
+      }
+      openvino::LoadedPartition* partition = loaded->second.Find(call.name);
+      if (partition == nullptr) {
+        check.failure = "the GlobalGraph container holds no partition of this name";
+        return;
+      }
+      compiled = partition->compiled;
+      request = partition->CreateInferRequest();
+      caller_inputs = partition->CallerInputs();
+    } else {
+      std::istringstream stream(std::string(blob->exported));
+      compiled = core.import_model(stream, check.device);
+      request = compiled.create_infer_request();
+      caller_inputs = compiled.inputs();
+    }
 
     const Model host_model(api.table(),
                            const_cast<host::HostApi&>(api).Handle(*run.partitioned.model));
@@ -103,8 +131,8 @@ void CheckPartition(const CompileRun& run, const host::HostApi& api, size_t call
     const std::shared_ptr<ov::Model> direct = front_end.convert(front_end.load(ov::Any(iterator)));
 
     const auto& parameters = direct->get_parameters();
-    if (compiled.inputs().size() != parameters.size()) {
-      check.failure = absl::StrCat("the compiled partition has ", compiled.inputs().size(),
+    if (caller_inputs.size() != parameters.size()) {
+      check.failure = absl::StrCat("the compiled partition has ", caller_inputs.size(),
                                    " inputs, the host subgraph ", parameters.size());
       return;
     }
@@ -115,7 +143,7 @@ void CheckPartition(const CompileRun& run, const host::HostApi& api, size_t call
         check.failure = absl::StrCat("input ", i, " has the dynamic shape ", shape.to_string());
         return;
       }
-      const ov::Output<const ov::Node>& port = compiled.inputs()[i];
+      const ov::Output<const ov::Node>& port = caller_inputs[i];
       if (port.get_partial_shape() != shape ||
           port.get_element_type() != parameters[i]->get_element_type()) {
         check.failure = absl::StrCat("input ", i, " is ", port.get_partial_shape().to_string(),
@@ -132,7 +160,7 @@ void CheckPartition(const CompileRun& run, const host::HostApi& api, size_t call
       ov::Tensor t(parameters[i]->get_element_type(), shape.to_shape());
       FillInput(t, i);
       inputs.push_back(t);
-      request.set_input_tensor(i, t);
+      request.set_tensor(port, t);
     }
     ov::TensorVector expected;
     if (!direct->evaluate(expected, inputs)) {
@@ -180,7 +208,17 @@ void CheckPartition(const CompileRun& run, const host::HostApi& api, size_t call
 std::vector<PartitionCheck> VerifyPartitions(const CompileRun& run) {
   host::HostApi api;
   std::vector<PartitionCheck> checks(run.output.calls.size());
-  for (size_t c = 0; c < run.output.calls.size(); ++c) CheckPartition(run, api, c, checks[c]);
+  try {
+    ov::Core core;
+    std::map<uint32_t, openvino::LoadedGlobalGraph> containers;
+    for (size_t c = 0; c < run.output.calls.size(); ++c) {
+      CheckPartition(run, api, c, core, containers, checks[c]);
+    }
+  } catch (const std::exception& e) {
+    for (PartitionCheck& check : checks) {
+      if (check.failure.empty()) check.failure = e.what();
+    }
+  }
   return checks;
 }
 

@@ -1,6 +1,7 @@
 // The host side of zorvel-ov: the compile output file, option payloads, a compile session over the
 // dlopen'ed plug-in, and verification catching partitions that do not match their host subgraph.
 #include <cstring>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "tools/module_info.h"
 #include "tools/plugin_loader.h"
 #include "tools/verify.h"
+#include "zorvel/vendors/intel_openvino/compiler/global_graph.h"
 
 namespace zorvel::tools {
 namespace {
@@ -243,6 +245,49 @@ TEST_F(CompileSessionTest, VerifySeesWrongNumbers) {
   ASSERT_EQ(checks[0].failure, "");
   EXPECT_FLOAT_EQ(checks[0].max_abs_error, 0.5);
   EXPECT_FLOAT_EQ(checks[1].max_abs_error, 0.5);
+}
+
+// A container holding the partition blobs of an unshared compile (an empty pool): verify and
+// inspect read it as the runtime does.
+TEST_F(CompileSessionTest, ContainersAreVerifiedAndInspectedThroughTheLoader) {
+  absl::StatusOr<CompileRun> run = Compile("", {"graph.-1.graph_backend=0"});
+  ASSERT_TRUE(run.ok()) << run.status();
+  std::map<std::string, openvino::GlobalGraphSubgraph> records;
+  for (size_t i = 0; i < run->output.calls.size(); ++i) {
+    openvino::GlobalGraphSubgraph& record = records[run->output.calls[i].name];
+    record.name = run->output.calls[i].name;
+    record.device_code = 0;
+    record.blob = run->output.modules[i];
+  }
+  const std::string container = openvino::WriteGlobalGraph({}, records);
+  run->output.modules = {container};
+  for (CompiledCall& call : run->output.calls) call.module_index = 0;
+
+  const std::vector<PartitionCheck> checks = VerifyPartitions(*run);
+  ASSERT_EQ(checks.size(), 4u);
+  for (const PartitionCheck& check : checks) {
+    EXPECT_EQ(check.failure, "") << check.call_name;
+    EXPECT_EQ(check.device, "CPU");
+    EXPECT_EQ(check.max_abs_error, 0);
+  }
+  absl::StatusOr<PartitionBlobView> blob = FindPartitionBlob(container, "Partition_2");
+  ASSERT_TRUE(blob.ok()) << blob.status();
+  EXPECT_THAT(std::string(FindPartitionBlob(container, "Partition_9").status().message()),
+              HasSubstr("no record named Partition_9"));
+  EXPECT_EQ(*PoolBytes(container), 0u);
+
+  absl::StatusOr<std::string> text = DescribeModule(container);
+  ASSERT_TRUE(text.ok()) << text.status();
+  EXPECT_THAT(*text, HasSubstr("pool: 0 buffers, 0 bytes"));
+  EXPECT_THAT(*text, HasSubstr("Partition_2: device code 0 (CPU), KV-cache extent 0, 0 bindings"));
+  EXPECT_THAT(*text, HasSubstr("kv_cache_k  f32 [1,2,16,8]"));
+
+  // A container cut short is refused, by inspect and by verify.
+  const std::string cut = container.substr(0, container.size() / 2);
+  EXPECT_THAT(std::string(DescribeModule(cut).status().message()),
+              HasSubstr("GlobalGraph container refused"));
+  run->output.modules = {cut};
+  EXPECT_THAT(VerifyPartitions(*run)[0].failure, HasSubstr("does not"));
 }
 
 }  // namespace
