@@ -309,8 +309,9 @@ int Inspect(const Arguments& args) {
                  std::string(output.status().message()).c_str());
     return 1;
   }
-  std::printf("%s: compile output version %u, %zu calls, %zu modules\n", path.c_str(),
-              kCompileOutputVersion, output->calls.size(), output->modules.size());
+  std::printf("%s: compile output version %u, %zu call%s, %zu module%s\n", path.c_str(),
+              kCompileOutputVersion, output->calls.size(), output->calls.size() == 1 ? "" : "s",
+              output->modules.size(), output->modules.size() == 1 ? "" : "s");
   for (const CompiledCall& call : output->calls) {
     std::printf("  call %-13s module %u\n", call.name.c_str(), call.module_index);
   }

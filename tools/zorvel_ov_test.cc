@@ -150,16 +150,16 @@ class CompileSessionTest : public ::testing::Test {
     request.model = model;
     request.soc_model = "LNL";
     request.options = std::move(options);
-    return RunCompile(plugin_, request, [&](const std::string& line) {
-      if (progress != nullptr) progress->push_back(line);
-    });
+    if (progress == nullptr) return RunCompile(plugin_, request, nullptr);
+    return RunCompile(plugin_, request,
+                      [&](const std::string& line) { progress->push_back(line); });
   }
   PluginLibrary plugin_;
 };
 
 TEST_F(CompileSessionTest, ExampleFormsFourPartitionsOverSharedWeights) {
   std::vector<std::string> progress;
-  absl::StatusOr<CompileRun> run = Compile("", {}, &progress);
+  absl::StatusOr<CompileRun> run = Compile("", {"enable_weight_sharing=false"}, &progress);
   ASSERT_TRUE(run.ok()) << run.status();
   ASSERT_EQ(run->output.calls.size(), 4u);
   ASSERT_EQ(run->output.modules.size(), 4u);
@@ -177,6 +177,24 @@ TEST_F(CompileSessionTest, ExampleFormsFourPartitionsOverSharedWeights) {
   EXPECT_EQ(run->partition_weight_bytes[1], run->partition_weight_bytes[3]);  // the output heads
   ASSERT_EQ(progress.size(), 4u);
   EXPECT_THAT(progress[1], HasSubstr("Partition_1: subgraph 0, 1 ops"));
+
+  // Shared (the default): one container that every call refers to, its pool holding each
+  // distinct weight buffer once at most.
+  absl::StatusOr<CompileRun> shared = Compile("", {});
+  ASSERT_TRUE(shared.ok()) << shared.status();
+  ASSERT_EQ(shared->output.modules.size(), 1u);
+  ASSERT_EQ(shared->output.calls.size(), 4u);
+  for (const CompiledCall& call : shared->output.calls) {
+    EXPECT_EQ(call.module_index, 0u);
+    absl::StatusOr<PartitionBlobView> blob =
+        FindPartitionBlob(shared->output.modules[0], call.name);
+    ASSERT_TRUE(blob.ok()) << blob.status();
+    EXPECT_EQ(blob->device_code, 2u);
+  }
+  absl::StatusOr<uint64_t> pooled = PoolBytes(shared->output.modules[0]);
+  ASSERT_TRUE(pooled.ok());
+  EXPECT_GT(*pooled, 0u);
+  EXPECT_LE(*pooled, shared->distinct_weight_bytes);
 }
 
 TEST_F(CompileSessionTest, FailuresNameTheStep) {
