@@ -19,6 +19,7 @@
 #include "openvino/runtime/core.hpp"
 #include "zorvel/c/zorvel_plugin_api.h"
 #include "zorvel/compiler/cc/zorvel_model.h"
+#include "zorvel/host/attention_block.h"
 #include "zorvel/host/host_api.h"
 #include "zorvel/host/host_model.h"
 #include "zorvel/vendors/intel_openvino/compiler/graph_iterator.h"
@@ -339,6 +340,62 @@ TEST_P(CompileEndToEndTest, ImportedPartitionsMatchDirectEvaluation) {
     EXPECT_LE(max_error, 1e-5f);
     EXPECT_TRUE(any_nonzero);
   }
+}
+
+// enable_hfa alone on an NPU partition: the split attention over the KV cache is fused, decomposed
+// for HFA, and the imported model reads its history from the input named for it; without weight
+// sharing the partition is told that it gets no HFA. It still computes what the host graph does.
+TEST_F(CompileTest, HfaPartitionCarriesTheHistoryMaskInput) {
+  CreatePlugin("configs_map.enable_hfa = \"true\"\n");
+  host::AttentionBlockOptions options;
+  options.cache_length = 10;
+  options.new_tokens = 4;
+  const host::AttentionBlock block = host::AddSplitAttentionBlock(model_.AddSubgraph(), options);
+  ASSERT_EQ(Compile("LNL"), kZorvelStatusOk) << log_;
+  EXPECT_EQ(Count("] DecomposeSDPAForHFA: decomposed 1 of 1 SDPA op(s)"), 1u) << log_;
+  EXPECT_EQ(Count("] enable_hfa: NPUW_ATTN=HFA is set only on NPU partitions that share pool "
+                  "weights; partition 0 gets its attention decomposed but no HFA unless "
+                  "NPUW_ATTN=HFA is passed explicitly\n"),
+            1u)
+      << log_;
+
+  const Model host_model(api_.table(), api_.Handle(model_));
+  Expected<Subgraph> subgraph = host_model.SubgraphAt(0);
+  ASSERT_TRUE(subgraph.HasValue());
+  std::shared_ptr<ov::frontend::tensorflow_lite::GraphIterator> iterator =
+      std::make_shared<GraphIteratorDelegate>(api_.table(), &*subgraph, "NPU");
+  ov::frontend::tensorflow_lite::FrontEnd front_end;
+  const std::shared_ptr<ov::Model> direct = front_end.convert(front_end.load(ov::Any(iterator)));
+
+  ov::Core core;
+  std::istringstream blob(Module(0).substr(BlobHeader::kSize));
+  ov::CompiledModel compiled = core.import_model(blob, "NPU");
+  const ov::Output<const ov::Node> history = compiled.input("zorvel_hfa_history_mask");
+  EXPECT_EQ(history.get_shape(), (ov::Shape{1, 1, 4, 14}));
+  EXPECT_TRUE(history.get_names().count(model_.subgraph(0).tensor(block.mask).name))
+      << "the mask keeps its own name";
+
+  ov::InferRequest request = compiled.create_infer_request();
+  ov::TensorVector inputs;
+  for (size_t i = 0; i < direct->get_parameters().size(); ++i) {
+    const ov::Shape shape = direct->get_parameters()[i]->get_shape();
+    ov::Tensor input(ov::element::f32, shape);
+    const std::vector<float> values = Ramp(input.get_size(), 0.2f, -1.0f - 0.1f * i);
+    std::copy(values.begin(), values.end(), input.data<float>());
+    inputs.push_back(input);
+    request.set_input_tensor(i, input);
+  }
+  ov::TensorVector expected;
+  ASSERT_TRUE(direct->evaluate(expected, inputs));
+  request.infer();
+  const ov::Tensor actual = request.get_output_tensor(0);
+  ASSERT_EQ(actual.get_shape(), expected[0].get_shape());
+  float max_error = 0;
+  for (size_t j = 0; j < actual.get_size(); ++j) {
+    max_error =
+        std::max(max_error, std::fabs(actual.data<float>()[j] - expected[0].data<float>()[j]));
+  }
+  EXPECT_LE(max_error, 1e-4f);
 }
 
 INSTANTIATE_TEST_SUITE_P(Devices, CompileEndToEndTest,

@@ -16,6 +16,7 @@
 #include "openvino/pass/pattern/op/pattern.hpp"
 #include "openvino/pass/pattern/op/wrap_type.hpp"
 #include "zorvel/vendors/intel_openvino/compiler/npu_attention_fusion.h"
+#include "zorvel/vendors/intel_openvino/compiler/npu_hfa_decomposition.h"
 #include "zorvel/vendors/intel_openvino/compiler/npu_split_shared_constants.h"
 
 namespace zorvel::openvino {
@@ -80,12 +81,15 @@ NpuOptimizerResult RunNpuPassPipeline(const NpuPassOptions& options,
     manager.register_pass<FuseSplitAttentionToSDPA>(options.pad_kv_to_alignment);
   }
   if (options.unfold_gqa) manager.register_pass<UnfoldGqaSequenceFold>();
-  WarnUnavailable(options.decompose_sdpa_for_hfa, "DecomposeSDPAForHFA");
+  std::shared_ptr<DecomposeSDPAForHFA> hfa;
+  if (options.decompose_sdpa_for_hfa) hfa = manager.register_pass<DecomposeSDPAForHFA>();
   if (options.eliminate_fq_after_matmul) manager.register_pass<EliminateMatMulFakeQuantize>();
   WarnUnavailable(options.moe_gather, "MoEGatherRewrite");
   if (options.split_shared_constants) manager.register_pass<SplitSharedConstants>();
   manager.run_passes(model);
-  return NpuOptimizerResult{};
+  NpuOptimizerResult result;
+  if (hfa != nullptr) result.hfa_decomposed_count = hfa->decomposed_count();
+  return result;
 }
 
 NpuOptimizerResult OptimizeForNpu(const CompileConfig& config,
