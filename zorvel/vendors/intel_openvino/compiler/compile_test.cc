@@ -398,6 +398,33 @@ TEST_F(CompileTest, HfaPartitionCarriesTheHistoryMaskInput) {
   EXPECT_LE(max_error, 1e-4f);
 }
 
+// With weight sharing the decomposed partitions get NPUW's HFA attention, and no warning says
+// otherwise. The second block reads the first one's weight buffers.
+TEST_F(CompileTest, SharedHfaPartitionsGetHfaAttention) {
+  CreatePlugin("configs_map.enable_hfa = \"true\"\n");
+  host::AttentionBlockOptions options;
+  options.cache_length = 10;
+  options.new_tokens = 4;
+  host::AddSplitAttentionBlock(model_.AddSubgraph(), options);
+  host::AddSplitAttentionBlock(model_.AddSubgraph(), options);
+  const HostSubgraph& first = model_.subgraph(0);
+  HostSubgraph& second = model_.subgraph(1);
+  for (TensorId i = 0; i < second.num_tensors(); ++i) {
+    host::HostTensor& tensor = second.tensor(i);
+    if (tensor.weights.buffer_id < 0) continue;
+    for (TensorId j = 0; j < first.num_tensors(); ++j) {
+      if (first.tensor(j).name != tensor.name) continue;
+      tensor.weights.buffer_id = first.tensor(j).weights.buffer_id;
+      tensor.weights.buffer = first.tensor(j).weights.buffer;
+    }
+  }
+  ASSERT_EQ(Compile("LNL"), kZorvelStatusOk) << log_;
+  EXPECT_EQ(Count("] enable_hfa: NPUW_ATTN=HFA (1 SDPA op(s) decomposed for it)\n"), 2u) << log_;
+  EXPECT_EQ(Count(", HFA-decomposed attention)\n"), 2u) << log_;
+  EXPECT_EQ(Count("is set only on NPU partitions that share pool weights"), 0u) << log_;
+  EXPECT_EQ(Count("WARNING"), 0u) << log_;
+}
+
 INSTANTIATE_TEST_SUITE_P(Devices, CompileEndToEndTest,
                          ::testing::Values(std::make_tuple("CPU", 0, 0u),
                                            std::make_tuple("GPU", 1, 1u),
