@@ -110,6 +110,15 @@ std::shared_ptr<ov::op::v0::Parameter> MaskSource(ov::Output<ov::Node> x) {
   }
 }
 
+bool IsHfaMaskType(const ov::element::Type& type) {
+  return type == ov::element::bf16 || type == ov::element::f16 || type == ov::element::f32;
+}
+
+// [1, 1, Q, past + Q] with Q > 0 and past > 0.
+bool IsHfaMaskShape(const ov::Shape& shape) {
+  return shape.size() == 4 && shape[0] == 1 && shape[1] == 1 && shape[2] > 0 && shape[2] < shape[3];
+}
+
 }  // namespace
 
 uint64_t QueryTokenCount(const Sdpa& sdpa, const ov::Shape& q_shape) {
@@ -195,12 +204,11 @@ std::optional<ov::Output<ov::Node>> StripTailPad(const ov::Output<ov::Node>& x) 
 }
 
 Expected<void> CheckHfaHistoryMask(const ov::element::Type& type, const ov::Shape& shape) {
-  if (type != ov::element::bf16 && type != ov::element::f16 && type != ov::element::f32) {
+  if (!IsHfaMaskType(type)) {
     return MakeError(kZorvelStatusErrorInvalidArgument,
                      "HFA history mask must be f32, f16 or bf16, got " + type.get_type_name());
   }
-  if (shape.size() != 4 || shape[0] != 1 || shape[1] != 1 || shape[2] == 0 ||
-      shape[2] >= shape[3]) {
+  if (!IsHfaMaskShape(shape)) {
     return MakeError(kZorvelStatusErrorInvalidArgument,
                      "HFA history mask must be [1, 1, Q, past + Q] with Q > 0 and past > 0, got " +
                          shape.to_string());
@@ -302,7 +310,9 @@ bool DecomposeSDPAForHFA::run_on_model(const std::shared_ptr<ov::Model>& model) 
     const ov::PartialShape& source_shape = source->get_output_partial_shape(0);
     if (!source_shape.is_static()) continue;
     const ov::Shape shape = source_shape.to_shape();
-    if (CheckHfaHistoryMask(source->get_output_element_type(0), shape).HasValue() &&
+    // The same test as CheckHfaHistoryMask, without building an error that could take over a
+    // message pending on this thread.
+    if (IsHfaMaskType(source->get_output_element_type(0)) && IsHfaMaskShape(shape) &&
         shape[2] == tokens) {
       candidates.push_back(source);
     }
