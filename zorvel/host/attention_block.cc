@@ -201,6 +201,19 @@ void CheckSizes(const AttentionBlockOptions& o) {
   }
 }
 
+// A given hidden-state tensor must be the f32 [1, S, Hq*D] the projections read.
+void CheckHidden(HostSubgraph& subgraph, const AttentionBlockOptions& o,
+                 std::optional<TensorId> hidden) {
+  if (!hidden.has_value()) return;
+  const TensorType& type = subgraph.tensor(*hidden).type;
+  const std::vector<int32_t> expected{1, o.new_tokens, o.heads * o.head_size};
+  if (type.element_type != kZorvelElementTypeFloat32 || !type.ranked || type.dims != expected) {
+    throw std::invalid_argument(
+        "attention block: the hidden states must be f32 [1, new_tokens, "
+        "heads * head_size]");
+  }
+}
+
 }  // namespace
 
 AttentionBlock AddSplitAttentionBlock(HostSubgraph& subgraph, const AttentionBlockOptions& options,
@@ -209,6 +222,7 @@ AttentionBlock AddSplitAttentionBlock(HostSubgraph& subgraph, const AttentionBlo
   if (options.heads != options.kv_heads) {
     throw std::invalid_argument("attention block: split attention needs heads == kv_heads");
   }
+  CheckHidden(subgraph, options, hidden);
   return BlockBuilder(subgraph, options).Build(hidden);
 }
 
@@ -221,6 +235,7 @@ AttentionBlock AddFoldedGqaAttentionBlock(HostSubgraph& subgraph,
         "attention block: grouped-query attention needs kv_heads to divide heads at a ratio of at "
         "least 2");
   }
+  CheckHidden(subgraph, options, hidden);
   return BlockBuilder(subgraph, options).Build(hidden);
 }
 

@@ -133,6 +133,10 @@ TEST(AttentionBlock, OptionsThatDescribeNoBlockAreRefused) {
   EXPECT_THROW(AddSplitAttentionBlock(sg, huge), std::invalid_argument);
   EXPECT_EQ(sg.num_ops(), 0u);
   EXPECT_EQ(sg.num_tensors(), 0u);
+  const TensorId narrow =
+      sg.AddInput("narrow", TensorType::Ranked(kZorvelElementTypeFloat32, {1, 1, 32}));
+  EXPECT_THROW(AddSplitAttentionBlock(sg, AttentionBlockOptions{}, narrow), std::invalid_argument);
+  EXPECT_EQ(sg.num_ops(), 0u);
 }
 
 }  // namespace
