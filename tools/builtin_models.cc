@@ -169,6 +169,9 @@ class ExampleBuilder {
       past_k.push_back(sg_.AddInput(N("kv_cache_k"), F32({1, kKvHeads, kPrefill, kHeadDim})));
       past_v.push_back(sg_.AddInput(N("kv_cache_v"), F32({1, kKvHeads, kPrefill, kHeadDim})));
     }
+    prefix_.clear();
+    const TensorId attention_mask =
+        decode_ ? sg_.AddInput("attention_mask", F32({1, 1, 1, kPrefill + 1})) : 0;
     const TensorId table = Weight("embedding", {kVocab, kHidden}, w_.embedding);
     TensorId y = sg_.AddTensor("embedded", F32({1, s_, kHidden}));
     sg_.AddOp(kZorvelOpCodeGather, {table, tokens}, {y}).SetOption(106, 0).SetOption(107, 0);
@@ -176,7 +179,8 @@ class ExampleBuilder {
     for (size_t l = 0; l < w_.layers.size(); ++l) {
       prefix_ = LayerPrefix(l);
       lw_ = &w_.layers[l];
-      const TensorId h = Attention(y, decode_ ? past_k[l] : 0, decode_ ? past_v[l] : 0);
+      const TensorId h =
+          Attention(y, decode_ ? past_k[l] : 0, decode_ ? past_v[l] : 0, attention_mask);
       y = Moe(h);
     }
     prefix_.clear();
@@ -238,6 +242,19 @@ class ExampleBuilder {
     sg_.AddOp(kZorvelOpCodeSoftmax, {x}, {out}).SetOption(71, 1.0f);
     return out;
   }
+  // x[..., begin:end] of a 4-D tensor of shape `dims`.
+  TensorId SliceLastAxis(const std::string& name, TensorId x, int32_t begin, int32_t end,
+                         std::vector<int32_t> dims) {
+    std::vector<int32_t> from = {0, 0, 0, begin};
+    std::vector<int32_t> to = {dims[0], dims[1], dims[2], end};
+    dims[3] = end - begin;
+    const TensorId out = sg_.AddTensor(N(name), F32(dims));
+    sg_.AddOp(kZorvelOpCodeStridedSlice,
+              {x, Shape(name + "/begin", from), Shape(name + "/end", to),
+               Shape(name + "/strides", {1, 1, 1, 1})},
+              {out});
+    return out;
+  }
   TensorId Concat(const std::string& name, TensorId a, TensorId b, int32_t axis,
                   std::vector<int32_t> dims) {
     const TensorId out = sg_.AddTensor(N(name), F32(std::move(dims)));
@@ -252,7 +269,7 @@ class ExampleBuilder {
     return Transpose(out_name, r, {0, 2, 1, 3}, {1, heads, s_, kHeadDim});
   }
 
-  TensorId Attention(TensorId x, TensorId past_k, TensorId past_v) {
+  TensorId Attention(TensorId x, TensorId past_k, TensorId past_v, TensorId mask) {
     const TensorId xn = RmsNorm("attn_norm", x, lw_->attn_norm);
     const int32_t kv_width = kKvHeads * kHeadDim;
     const TensorId q =
@@ -264,10 +281,10 @@ class ExampleBuilder {
     const TensorId qh = SplitHeads("q", q, kHeads, "q/bhsd");
     // Grouped-query attention with the query heads of each KV head folded into the sequence:
     // [1,H,S,D] -> [1,Hkv,G*S,D], so the scores are one matrix product against each KV head.
-    const TensorId q_folded = Reshape("q/folded", qh, {1, kKvHeads, kGroup * s_, kHeadDim});
     const TensorId scale = sg_.AddConstant<float>(N("q/scale"), {}, {1.0f / std::sqrt(8.0f)});
-    const TensorId qs =
-        Binary(kZorvelOpCodeMul, "q/scaled", q_folded, scale, {1, kKvHeads, kGroup * s_, kHeadDim});
+    const TensorId q_scaled =
+        Binary(kZorvelOpCodeMul, "q/scaled", qh, scale, {1, kHeads, s_, kHeadDim});
+    const TensorId qs = Reshape("q/folded", q_scaled, {1, kKvHeads, kGroup * s_, kHeadDim});
     // Prefill returns the whole cache, decode the row to append to it.
     const TensorId kh = SplitHeads("k", k, kKvHeads, decode_ ? "new_k" : "kv_cache_k");
     const TensorId vh = SplitHeads("v", v, kKvHeads, decode_ ? "new_v" : "kv_cache_v");
@@ -289,17 +306,31 @@ class ExampleBuilder {
       const TensorId probs = Softmax("probs", masked, {1, kKvHeads, rows, s_});
       context = MatMul("context", probs, vh, false, {1, kKvHeads, rows, kHeadDim});
     } else {
-      // Split attention: scores against the cache and against the new key, joined for one
-      // softmax; values likewise.
+      // Split attention: scores against the cache and against the new key, joined for one masked
+      // softmax, then split again for the two value products, which are summed.
       const int32_t total = kPrefill + 1;
       const TensorId cache_scores =
           MatMul("scores/cache", qs, past_k, true, {1, kKvHeads, rows, kPrefill});
       const TensorId new_scores = MatMul("scores/new", qs, kh, true, {1, kKvHeads, rows, 1});
       const TensorId scores =
           Concat("scores", cache_scores, new_scores, 3, {1, kKvHeads, rows, total});
-      const TensorId probs = Softmax("probs", scores, {1, kKvHeads, rows, total});
-      const TensorId values = Concat("values", past_v, vh, 2, {1, kKvHeads, total, kHeadDim});
-      context = MatMul("context", probs, values, false, {1, kKvHeads, rows, kHeadDim});
+      // The host's mask over the cache and the new token, the same for every query head: tiled
+      // once per head of a group along the folded rows.
+      const TensorId tiled =
+          Concat("attention_mask/tiled", mask, mask, 2, {1, 1, kGroup * s_, total});
+      const TensorId masked =
+          Binary(kZorvelOpCodeAdd, "scores/masked", scores, tiled, {1, kKvHeads, rows, total});
+      const TensorId probs = Softmax("probs", masked, {1, kKvHeads, rows, total});
+      const TensorId cache_probs =
+          SliceLastAxis("probs/cache", probs, 0, kPrefill, {1, kKvHeads, rows, total});
+      const TensorId new_probs =
+          SliceLastAxis("probs/new", probs, kPrefill, total, {1, kKvHeads, rows, total});
+      const TensorId cache_context =
+          MatMul("context/cache", cache_probs, past_v, false, {1, kKvHeads, rows, kHeadDim});
+      const TensorId new_context =
+          MatMul("context/new", new_probs, vh, false, {1, kKvHeads, rows, kHeadDim});
+      context = Binary(kZorvelOpCodeAdd, "context", cache_context, new_context,
+                       {1, kKvHeads, rows, kHeadDim});
     }
     const TensorId unfolded = Reshape("context/heads", context, {1, kHeads, s_, kHeadDim});
     const TensorId bshd =

@@ -22,7 +22,8 @@ std::unique_ptr<host::HostModel> BuildSmallPartitionModel();
 // sequence (split into cache and new branches in decode), a four-expert MoE layer with packed
 // 4-bit expert weights, and a SQUEEZE the plug-in leaves to the host before the output head.
 // Prefill inputs: "tokens" i32 [1,16]; outputs "logits" [16,64], "kv_cache_k"/"kv_cache_v"
-// [1,2,16,8]. Decode inputs: "token" i32 [1,1], "kv_cache_k", "kv_cache_v"; outputs "logits"
+// [1,2,16,8]. Decode inputs: "token" i32 [1,1], "kv_cache_k", "kv_cache_v" and "attention_mask"
+// [1,1,1,17] (added to the scores over the cache and the new token); outputs "logits"
 // [1,64] and the new key/value rows [1,2,1,8]. With more than one layer, each layer's tensors are
 // named "layer<l>/..." (so decode reads "layer<l>/kv_cache_k" and so on).
 std::unique_ptr<host::HostModel> BuildExampleLanguageModel(int layers = 1);
