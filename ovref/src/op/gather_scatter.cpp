@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "../util/element_access.hpp"
 #include "openvino/core/attribute_visitor.hpp"
 #include "openvino/op/gather.hpp"
 #include "openvino/op/scatter_elements_update.hpp"
@@ -78,7 +79,10 @@ void GatherBase::validate_and_infer_types() {
 
 bool GatherBase::has_evaluate() const {
   const auto& type = get_input_element_type(0);
-  return type.is_static() && type.bitwidth() >= 8 && type != element::string;
+  // Packed weights (u4, i4, ...) are gathered too, as the toolkit's CPU plug-in does for
+  // compressed embeddings and expert weights.
+  return type.is_static() && type != element::string &&
+         (type.bitwidth() >= 8 || ::ov::util::element_access_supported(type));
 }
 
 bool GatherBase::evaluate(TensorVector& outputs, const TensorVector& inputs) const {

@@ -71,6 +71,28 @@ TEST(Gather, NegativeAndOutOfRangeIndices) {
   EXPECT_EQ(values<int>(rows[1]), (std::vector<int>{3, 4}));
 }
 
+TEST(Gather, PackedDataKeepsItsPacking) {
+  // i4 rows of 3 elements, element 0 in the low nibble: {1, -2, 3}, {-4, 5, -6}, {7, -8, 0}.
+  const uint8_t bytes[] = {0xE1, 0xC3, 0xA5, 0x87, 0x00};
+  auto data = std::make_shared<ov::op::v0::Constant>(element::i4, ov::Shape{3, 3}, bytes);
+  auto idx = param(element::i32, {3});
+  auto gathered = std::make_shared<v8::Gather>(data, idx, scalar(0));
+  EXPECT_TRUE(gathered->has_evaluate());
+  auto out = run({gathered}, {idx}, {tensor<int>(element::i32, {3}, {2, 0, 7})});
+  ASSERT_EQ(out[0].get_element_type(), element::i4);
+  ASSERT_EQ(out[0].get_shape(), (ov::Shape{3, 3}));
+  // Row 2, row 0, then zeros for the index out of range.
+  const auto* packed = static_cast<const uint8_t*>(out[0].data());
+  EXPECT_EQ(std::vector<uint8_t>(packed, packed + 5),
+            (std::vector<uint8_t>{0x87, 0x10, 0x3E, 0x00, 0x00}));
+
+  auto u2 = std::make_shared<ov::op::v0::Constant>(element::u2, ov::Shape{4}, bytes);
+  auto picks = run({std::make_shared<v8::Gather>(u2, idx, scalar(0))}, {idx},
+                   {tensor<int>(element::i32, {3}, {3, 3, 0})});
+  // 0xE1 as u2: {1, 0, 2, 3}; picks {3, 3, 1}.
+  EXPECT_EQ(*static_cast<const uint8_t*>(picks[0].data()), 0x1F);
+}
+
 TEST(ScatterElementsUpdate, WorkedExamplesAndValidation) {
   auto data = param(element::i32, {4});
   auto idx = param(element::i64, {6});

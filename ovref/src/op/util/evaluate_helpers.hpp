@@ -150,7 +150,8 @@ bool broadcast_shapes(const Shape& a, const Shape& b, const AutoBroadcastSpec& s
 std::vector<int64_t> read_int64(const Tensor& tensor);
 
 // Copies whole elements by index: out[i] = in[index[i]], or the bytes at `fill` where the index
-// is kFill. Works for every byte-sized type; false for packed types and strings.
+// is kFill. Works for every byte-sized type and the packed types element access supports (element
+// by element, packing kept); false for strings.
 constexpr size_t kFill = static_cast<size_t>(-1);
 bool copy_elements(const Tensor& in, Tensor& out, const std::vector<size_t>& index,
                    const void* fill = nullptr);

@@ -82,8 +82,23 @@ std::vector<int64_t> read_int64(const Tensor& tensor) {
 bool copy_elements(const Tensor& in, Tensor& out, const std::vector<size_t>& index,
                    const void* fill) {
   const auto& type = in.get_element_type();
-  if (type.bitwidth() < 8 || type == element::string || out.get_element_type() != type) {
-    return false;
+  if (type == element::string || out.get_element_type() != type) return false;
+  if (type.bitwidth() < 8) {
+    if (!::ov::util::element_access_supported(type)) return false;
+    const void* src = in.data();
+    void* dst = out.data();
+    const size_t in_size = in.get_size();
+    const uint8_t fill_bits = fill ? ::ov::util::get_packed_bits(type, fill, 0) : 0;
+    std::memset(dst, 0, out.get_byte_size());
+    for (size_t i = 0; i < index.size(); ++i) {
+      if (index[i] == kFill) {
+        ::ov::util::set_packed_bits(type, dst, i, fill_bits);
+      } else {
+        OPENVINO_ASSERT(index[i] < in_size, "Element index ", index[i], " is outside the input");
+        ::ov::util::set_packed_bits(type, dst, i, ::ov::util::get_packed_bits(type, src, index[i]));
+      }
+    }
+    return true;
   }
   const size_t es = type.size();
   const auto* src = static_cast<const char*>(in.data());
