@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "logging/zorvel_logging.h"
 #include "openvino/core/graph_util.hpp"
 #include "openvino/core/rt_info.hpp"
 #include "openvino/op/convert.hpp"
@@ -17,6 +16,7 @@
 #include "openvino/pass/pattern/op/wrap_type.hpp"
 #include "zorvel/vendors/intel_openvino/compiler/npu_attention_fusion.h"
 #include "zorvel/vendors/intel_openvino/compiler/npu_hfa_decomposition.h"
+#include "zorvel/vendors/intel_openvino/compiler/npu_moe.h"
 #include "zorvel/vendors/intel_openvino/compiler/npu_split_shared_constants.h"
 
 namespace zorvel::openvino {
@@ -62,16 +62,6 @@ CastIntegerSignToFloat::CastIntegerSignToFloat() {
   register_matcher(std::make_shared<pattern::Matcher>(sign, "CastIntegerSignToFloat"), callback);
 }
 
-namespace {
-
-// The larger rewrites are not part of this build; a switch that asks for one is reported so the
-// partition is not silently compiled without it.
-void WarnUnavailable(bool enabled, const char* pass) {
-  if (enabled) ZORVEL_LOG_WARNING("%s is not available in this build; the pass is skipped", pass);
-}
-
-}  // namespace
-
 NpuOptimizerResult RunNpuPassPipeline(const NpuPassOptions& options,
                                       const std::shared_ptr<ov::Model>& model) {
   ov::pass::Manager manager;
@@ -84,11 +74,13 @@ NpuOptimizerResult RunNpuPassPipeline(const NpuPassOptions& options,
   std::shared_ptr<DecomposeSDPAForHFA> hfa;
   if (options.decompose_sdpa_for_hfa) hfa = manager.register_pass<DecomposeSDPAForHFA>();
   if (options.eliminate_fq_after_matmul) manager.register_pass<EliminateMatMulFakeQuantize>();
-  WarnUnavailable(options.moe_gather, "MoEGatherRewrite");
+  std::shared_ptr<MoEGatherRewrite> moe_gather;
+  if (options.moe_gather) moe_gather = manager.register_pass<MoEGatherRewrite>();
   if (options.split_shared_constants) manager.register_pass<SplitSharedConstants>();
   manager.run_passes(model);
   NpuOptimizerResult result;
   if (hfa != nullptr) result.hfa_decomposed_count = hfa->decomposed_count();
+  result.moe_multi_token = moe_gather != nullptr && moe_gather->multi_token();
   return result;
 }
 
