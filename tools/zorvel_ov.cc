@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "tools/builtin_models.h"
 #include "tools/compile_output.h"
 #include "tools/compile_session.h"
+#include "tools/model_runner.h"
 #include "tools/module_info.h"
 #include "tools/plugin_loader.h"
 #include "tools/stderr_capture.h"
@@ -40,6 +42,12 @@ constexpr const char kUsage[] =
     "                         compile, import and run every partition, compare it with its host\n"
     "                         subgraph evaluated directly; fails over the tolerance (default\n"
     "                         1e-4, relative to the largest value when that is above 1)\n"
+    "  run [MODEL] [--input k=FILE.csv]... [--output-dir DIR] [--soc NAME] [--option k=v]...\n"
+    "                         compile, then run the whole model: the partitions on their\n"
+    "                         devices, the ops left to the host on ovref's CPU; input k is read\n"
+    "                         from FILE.csv (comma-separated, row-major; quantized inputs in\n"
+    "                         their integer type), output k is written to DIR/output<k>.csv\n"
+    "                         (default DIR: .; quantized outputs in their integer type)\n"
     "\n"
     "MODEL is a .tflite file or a built-in model: example, small.\n"
     "--option sets a key of the plug-in's \"intel_openvino\" options, e.g.\n"
@@ -195,6 +203,8 @@ struct Arguments {
   std::string out_path = "compiled.zvlout";
   double tolerance = 1e-4;
   bool verbose = false;
+  std::vector<std::string> inputs;  // "k=FILE.csv"
+  std::string output_dir = ".";
   std::vector<std::string> positional;  // the command and its operands
 };
 
@@ -365,12 +375,77 @@ int Verify(const PluginLibrary& plugin, const Arguments& args) {
   return passed ? 0 : 1;
 }
 
+int RunModel(const PluginLibrary& plugin, const Arguments& args) {
+  if (args.positional.size() > 2) {
+    std::fprintf(stderr, "zorvel-ov: run takes at most one model\n%s", kUsage);
+    return 2;
+  }
+  std::map<size_t, std::string> files;
+  for (const std::string& input : args.inputs) {
+    const size_t eq = input.find('=');
+    size_t k = 0;
+    if (eq == std::string::npos || !absl::SimpleAtoi(input.substr(0, eq), &k) ||
+        eq + 1 == input.size() || !files.emplace(k, input.substr(eq + 1)).second) {
+      std::fprintf(stderr, "zorvel-ov: --input wants k=FILE.csv, once per input, not '%s'\n",
+                   input.c_str());
+      return 2;
+    }
+  }
+  absl::StatusOr<CompileRun> run = RunCompile(plugin, RequestFor(args), Progress);
+  if (!run.ok()) {
+    std::fprintf(stderr, "zorvel-ov: %s\n", std::string(run.status().message()).c_str());
+    return 1;
+  }
+  const host::HostSubgraph& main = run->source->subgraph(0);
+  std::vector<std::vector<double>> inputs(main.inputs().size());
+  for (const auto& [k, path] : files) {
+    if (k >= inputs.size()) {
+      std::fprintf(stderr, "zorvel-ov: the model has %zu inputs, there is no input %zu\n",
+                   inputs.size(), k);
+      return 2;
+    }
+    absl::StatusOr<std::vector<double>> values = ReadCsvValues(path);
+    if (!values.ok()) {
+      std::fprintf(stderr, "zorvel-ov: %s\n", std::string(values.status().message()).c_str());
+      return 1;
+    }
+    inputs[k] = *std::move(values);
+  }
+  for (size_t k = 0; k < inputs.size(); ++k) {
+    if (files.count(k) == 0) {
+      std::fprintf(stderr, "zorvel-ov: input %zu ('%s') needs --input %zu=FILE.csv\n", k,
+                   main.inputs()[k]->name.c_str(), k);
+      return 2;
+    }
+  }
+  absl::StatusOr<std::vector<ov::Tensor>> outputs = RunCompiledModel(*run, inputs);
+  if (!outputs.ok()) {
+    std::fprintf(stderr, "zorvel-ov: %s\n", std::string(outputs.status().message()).c_str());
+    return 1;
+  }
+  for (size_t k = 0; k < outputs->size(); ++k) {
+    const host::HostTensor& tensor = *main.outputs()[k];
+    const std::vector<double> values = OutputValues((*outputs)[k], tensor);
+    const bool integral = !(*outputs)[k].get_element_type().is_real() ||
+                          tensor.quantization.kind != kZorvelQuantizationNone;
+    const std::string path = args.output_dir + "/output" + std::to_string(k) + ".csv";
+    if (absl::Status written = WriteFile(path, FormatCsvValues(values, integral)); !written.ok()) {
+      std::fprintf(stderr, "zorvel-ov: %s\n", std::string(written.message()).c_str());
+      return 1;
+    }
+    std::printf("output %zu (%s): %zu values -> %s\n", k, tensor.name.c_str(), values.size(),
+                path.c_str());
+  }
+  return 0;
+}
+
 int Main(int argc, char** argv) {
   Arguments args;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool takes_value = arg == "--plugin" || arg == "--soc" || arg == "--option" ||
-                             arg == "-o" || arg == "--tolerance";
+                             arg == "-o" || arg == "--tolerance" || arg == "--input" ||
+                             arg == "--output-dir";
     if (takes_value && i + 1 >= argc) {
       std::fprintf(stderr, "zorvel-ov: %s needs a value\n%s", argv[i], kUsage);
       return 2;
@@ -382,6 +457,10 @@ int Main(int argc, char** argv) {
       args.has_soc_model = true;
     } else if (arg == "--option") {
       args.options.emplace_back(argv[++i]);
+    } else if (arg == "--input") {
+      args.inputs.emplace_back(argv[++i]);
+    } else if (arg == "--output-dir") {
+      args.output_dir = argv[++i];
     } else if (arg == "-o") {
       args.out_path = argv[++i];
     } else if (arg == "--tolerance") {
@@ -407,7 +486,7 @@ int Main(int argc, char** argv) {
   }
   const std::string& command = args.positional[0];
   if (command != "info" && command != "partition" && command != "compile" && command != "inspect" &&
-      command != "verify") {
+      command != "verify" && command != "run") {
     std::fprintf(stderr, "zorvel-ov: unknown command '%s'\n%s", command.c_str(), kUsage);
     return 2;
   }
@@ -425,6 +504,7 @@ int Main(int argc, char** argv) {
   }
   if (command == "compile") return Compile(plugin, args);
   if (command == "verify") return Verify(plugin, args);
+  if (command == "run") return RunModel(plugin, args);
   return Info(plugin);
 }
 
