@@ -66,30 +66,6 @@ absl::Status FillTensor(ov::Tensor& t, const std::vector<double>& values) {
   return absl::OkStatus();
 }
 
-bool ElementAsDouble(const ov::Tensor& t, size_t j, double* out) {
-  const ov::element::Type type = t.get_element_type();
-  if (type == ov::element::f32) {
-    *out = t.data<const float>()[j];
-  } else if (type == ov::element::f64) {
-    *out = t.data<const double>()[j];
-  } else if (type == ov::element::i64) {
-    *out = static_cast<double>(t.data<const int64_t>()[j]);
-  } else if (type == ov::element::i32) {
-    *out = t.data<const int32_t>()[j];
-  } else if (type == ov::element::i16) {
-    *out = t.data<const int16_t>()[j];
-  } else if (type == ov::element::u16) {
-    *out = t.data<const uint16_t>()[j];
-  } else if (type == ov::element::i8) {
-    *out = t.data<const int8_t>()[j];
-  } else if (type == ov::element::u8 || type == ov::element::boolean) {
-    *out = t.data<const uint8_t>()[j];
-  } else {
-    return false;
-  }
-  return true;
-}
-
 // The range of a host integer element type, or false for other types.
 bool IntegerRange(ZorvelElementType type, double* lo, double* hi) {
   switch (type) {
@@ -141,6 +117,30 @@ absl::Status OwnPortsOf(const ov::CompiledModel& compiled,
 }
 
 }  // namespace
+
+bool ElementAsDouble(const ov::Tensor& t, size_t j, double* out) {
+  const ov::element::Type type = t.get_element_type();
+  if (type == ov::element::f32) {
+    *out = t.data<const float>()[j];
+  } else if (type == ov::element::f64) {
+    *out = t.data<const double>()[j];
+  } else if (type == ov::element::i64) {
+    *out = static_cast<double>(t.data<const int64_t>()[j]);
+  } else if (type == ov::element::i32) {
+    *out = t.data<const int32_t>()[j];
+  } else if (type == ov::element::i16) {
+    *out = t.data<const int16_t>()[j];
+  } else if (type == ov::element::u16) {
+    *out = t.data<const uint16_t>()[j];
+  } else if (type == ov::element::i8) {
+    *out = t.data<const int8_t>()[j];
+  } else if (type == ov::element::u8 || type == ov::element::boolean) {
+    *out = t.data<const uint8_t>()[j];
+  } else {
+    return false;
+  }
+  return true;
+}
 
 absl::Status ModelRunner::OwnPorts(Step& step) {
   return OwnPortsOf(step.compiled, step.fixed_inputs, step.inputs.size(), step.what,

@@ -78,6 +78,9 @@ absl::StatusOr<std::vector<ov::Tensor>> RunCompiledModel(
 // clamp to the type's range); anything else is returned as it is.
 std::vector<double> OutputValues(const ov::Tensor& value, const host::HostTensor& tensor);
 
+// Element j of `t` as a double, for the element types models produce; false for other types.
+bool ElementAsDouble(const ov::Tensor& t, size_t j, double* out);
+
 // Comma-separated values, as the reference data are written; integers without a fraction.
 absl::StatusOr<std::vector<double>> ReadCsvValues(const std::string& path);
 std::string FormatCsvValues(const std::vector<double>& values, bool integral);

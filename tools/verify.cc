@@ -12,6 +12,7 @@
 #include "absl/strings/str_cat.h"
 #include "openvino/frontend/tensorflow_lite/frontend.hpp"
 #include "openvino/runtime/core.hpp"
+#include "tools/model_runner.h"
 #include "tools/module_info.h"
 #include "zorvel/compiler/cc/zorvel_model.h"
 #include "zorvel/host/host_api.h"
@@ -20,29 +21,6 @@
 
 namespace zorvel::tools {
 namespace {
-
-// Element j of `t` as a double, for the element types partitions produce.
-bool ElementAsDouble(const ov::Tensor& t, size_t j, double* out) {
-  const ov::element::Type type = t.get_element_type();
-  if (type == ov::element::f32) {
-    *out = t.data<const float>()[j];
-  } else if (type == ov::element::f64) {
-    *out = t.data<const double>()[j];
-  } else if (type == ov::element::i32) {
-    *out = t.data<const int32_t>()[j];
-  } else if (type == ov::element::i64) {
-    *out = static_cast<double>(t.data<const int64_t>()[j]);
-  } else if (type == ov::element::i8) {
-    *out = t.data<const int8_t>()[j];
-  } else if (type == ov::element::u8 || type == ov::element::boolean) {
-    *out = t.data<const uint8_t>()[j];
-  } else if (type == ov::element::i16) {
-    *out = t.data<const int16_t>()[j];
-  } else {
-    return false;
-  }
-  return true;
-}
 
 // Deterministic values that stay valid as indices for small tables.
 void FillInput(ov::Tensor& t, size_t salt) {
