@@ -69,25 +69,35 @@ double MemcpySeconds(uint64_t bytes) {
 CompilePhases SplitCompileLog(const tools::CompileRun& run) {
   CompilePhases phases;
   double mark = 0;  // end of the previous phase
-  enum { kBefore, kLoaded, kCompiling } state = kBefore;
+  enum { kBefore, kLoaded, kAliased, kCompiling } state = kBefore;
+  bool any_partition = false;
   for (const tools::CompileRun::LogLine& entry : run.compile_log) {
     const double at = entry.cpu;
     const std::string& line = entry.text;
-    if (line.find("] Model loaded") != std::string::npos && state == kBefore) {
+    const auto has = [&line](const char* text) { return line.find(text) != std::string::npos; };
+    if (!any_partition && state == kBefore && has("] Weight sharing: ")) {
+      phases.harvest_and_pool += at - mark;
+      mark = at;
+    } else if (state == kBefore && has("] Model loaded")) {
       phases.load += at - mark;
       mark = at;
       state = kLoaded;
-    } else if (line.find("] Compiling partition ") != std::string::npos && state == kLoaded) {
+    } else if (state == kLoaded && has(": aliased ")) {
       phases.convert_and_passes += at - mark;
       mark = at;
+      state = kAliased;
+    } else if ((state == kLoaded || state == kAliased) && has("] Compiling partition ")) {
+      (state == kLoaded ? phases.convert_and_passes : phases.aliasing) += at - mark;
+      mark = at;
       state = kCompiling;
-    } else if (line.find("] Model export done") != std::string::npos && state == kCompiling) {
+    } else if (state == kCompiling && has("] Model export done")) {
       phases.compile_and_export += at - mark;
       mark = at;
       state = kBefore;
+      any_partition = true;
     }
   }
-  phases.rest = std::max(0.0, run.compile_cpu_seconds - mark);
+  phases.result = std::max(0.0, run.compile_cpu_seconds - mark);
   return phases;
 }
 

@@ -25,15 +25,19 @@ std::unique_ptr<host::HostModel> BuildSharedWeightModel(uint64_t weight_bytes);
 // CPU seconds one memcpy of `bytes` takes into memory already touched (the best of a few runs).
 double MemcpySeconds(uint64_t bytes);
 
-// Time of a compile call split by the plug-in's per-partition log lines: up to "Model loaded"
-// (front-end load), from there to "Compiling partition" (conversion, passes, configuration), from
-// there to "Model export done" (compile_model and export_model), and what is left (result
-// assembly and anything before the first partition).
+// Time of a compile call split by the plug-in's log lines. Weight-shared calls first harvest
+// every partition and build the pool (up to the pool's "Weight sharing: ..." lines); then, per
+// partition, front-end load (to "Model loaded"), conversion and passes (to the "aliased ..." line,
+// or to "Compiling partition" without sharing), aliasing to the pool and the NPU properties (to
+// "Compiling partition"), compile_model and export_model (to "Model export done"); what follows
+// the last partition is writing the result (the container when shared).
 struct CompilePhases {
+  double harvest_and_pool = 0;
   double load = 0;
   double convert_and_passes = 0;
+  double aliasing = 0;
   double compile_and_export = 0;
-  double rest = 0;
+  double result = 0;
 };
 // Uses the CPU times of the calling thread.
 CompilePhases SplitCompileLog(const tools::CompileRun& run);
