@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -217,17 +218,30 @@ CompileRequest RequestFor(const Arguments& args) {
   return request;
 }
 
-int Compile(const PluginLibrary& plugin, const Arguments& args) {
+// The compile every command that needs one starts with: at most one model operand, then partition
+// and compile with progress. On failure the message is printed and `exit_code` is set (2 for a
+// usage error, 1 otherwise).
+std::optional<CompileRun> CompileFor(const char* command, const PluginLibrary& plugin,
+                                     const Arguments& args, int* exit_code) {
   if (args.positional.size() > 2) {
-    std::fprintf(stderr, "zorvel-ov: compile takes at most one model\n%s", kUsage);
-    return 2;
+    std::fprintf(stderr, "zorvel-ov: %s takes at most one model\n%s", command, kUsage);
+    *exit_code = 2;
+    return std::nullopt;
   }
-  const CompileRequest request = RequestFor(args);
-  absl::StatusOr<CompileRun> run = RunCompile(plugin, request, Progress);
+  absl::StatusOr<CompileRun> run = RunCompile(plugin, RequestFor(args), Progress);
   if (!run.ok()) {
     std::fprintf(stderr, "zorvel-ov: %s\n", std::string(run.status().message()).c_str());
-    return 1;
+    *exit_code = 1;
+    return std::nullopt;
   }
+  return *std::move(run);
+}
+
+int Compile(const PluginLibrary& plugin, const Arguments& args) {
+  const CompileRequest request = RequestFor(args);
+  int exit_code = 0;
+  std::optional<CompileRun> run = CompileFor("compile", plugin, args, &exit_code);
+  if (!run.has_value()) return exit_code;
   const std::string bytes = SerializeCompileOutput(run->output);
   if (absl::Status written = WriteFile(args.out_path, bytes); !written.ok()) {
     std::fprintf(stderr, "zorvel-ov: %s\n", std::string(written.message()).c_str());
@@ -340,16 +354,10 @@ int Inspect(const Arguments& args) {
 }
 
 int Verify(const PluginLibrary& plugin, const Arguments& args) {
-  if (args.positional.size() > 2) {
-    std::fprintf(stderr, "zorvel-ov: verify takes at most one model\n%s", kUsage);
-    return 2;
-  }
   const CompileRequest request = RequestFor(args);
-  absl::StatusOr<CompileRun> run = RunCompile(plugin, request, Progress);
-  if (!run.ok()) {
-    std::fprintf(stderr, "zorvel-ov: %s\n", std::string(run.status().message()).c_str());
-    return 1;
-  }
+  int exit_code = 0;
+  std::optional<CompileRun> run = CompileFor("verify", plugin, args, &exit_code);
+  if (!run.has_value()) return exit_code;
   const std::vector<PartitionCheck> checks = VerifyPartitions(*run);
   std::printf(
       "verify: %s, %zu partitions, tolerance %g (relative to the largest value, at least 1)\n",
@@ -376,10 +384,6 @@ int Verify(const PluginLibrary& plugin, const Arguments& args) {
 }
 
 int RunModel(const PluginLibrary& plugin, const Arguments& args) {
-  if (args.positional.size() > 2) {
-    std::fprintf(stderr, "zorvel-ov: run takes at most one model\n%s", kUsage);
-    return 2;
-  }
   std::map<size_t, std::string> files;
   for (const std::string& input : args.inputs) {
     const size_t eq = input.find('=');
@@ -391,11 +395,9 @@ int RunModel(const PluginLibrary& plugin, const Arguments& args) {
       return 2;
     }
   }
-  absl::StatusOr<CompileRun> run = RunCompile(plugin, RequestFor(args), Progress);
-  if (!run.ok()) {
-    std::fprintf(stderr, "zorvel-ov: %s\n", std::string(run.status().message()).c_str());
-    return 1;
-  }
+  int exit_code = 0;
+  std::optional<CompileRun> run = CompileFor("run", plugin, args, &exit_code);
+  if (!run.has_value()) return exit_code;
   const host::HostSubgraph& main = run->source->subgraph(0);
   std::vector<std::vector<double>> inputs(main.inputs().size());
   for (const auto& [k, path] : files) {
