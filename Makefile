@@ -13,7 +13,8 @@ build: deps
 	@cmake --build $(RELEASE_DIR) -j$(JOBS)
 
 build-sanitize: deps
-	@cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVEL_SANITIZE=ON >/dev/null
+	@cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVEL_SANITIZE=ON \
+	  -DZORVEL_BUILD_BENCH=OFF >/dev/null
 	@cmake --build $(SANITIZE_DIR) -j$(JOBS)
 
 # The main job: compile the bundled example for the NPU of SoC model LNL with the NPU rewrites (split
