@@ -25,6 +25,11 @@ std::unique_ptr<host::HostModel> BuildSharedWeightModel(uint64_t weight_bytes);
 // CPU seconds one memcpy of `bytes` takes into memory already touched (the best of a few runs).
 double MemcpySeconds(uint64_t bytes);
 
+// CPU seconds one memcpy of `bytes` takes into memory just mapped, as any new buffer of that size
+// is (the best of a few runs): the copy plus the kernel's page faults, which zero and map every
+// page on first touch. Whatever produces a new copy of the weights pays at least this.
+double MemcpyIntoNewMemorySeconds(uint64_t bytes);
+
 // Time of a compile call split by the plug-in's log lines. Weight-shared calls first harvest
 // every partition and build the pool (up to the pool's "Weight sharing: ..." lines); then, per
 // partition, front-end load (to "Model loaded"), conversion and passes (to the "aliased ..." line,

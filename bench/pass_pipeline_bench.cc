@@ -43,6 +43,11 @@ std::map<int, double>& SecondsByLayers() {
   return *seconds;
 }
 
+std::map<int, size_t>& OpsByLayers() {
+  static auto* ops = new std::map<int, size_t>;
+  return *ops;
+}
+
 void BM_PassPipeline(benchmark::State& state) {
   const int layers = static_cast<int>(state.range(0));
   const std::shared_ptr<ov::Model> translated = TranslatedPrefill(layers);
@@ -66,13 +71,17 @@ void BM_PassPipeline(benchmark::State& state) {
     total += ThreadCpuSeconds() - start;
     ++runs;
   }
-  state.counters["ops"] = static_cast<double>(translated->get_ops().size());
+  const size_t ops = translated->get_ops().size();
+  state.counters["ops"] = static_cast<double>(ops);
   SecondsByLayers()[layers] = total / runs;
+  OpsByLayers()[layers] = ops;
   if (SecondsByLayers().count(32) && SecondsByLayers().count(64)) {
     const double ratio = SecondsByLayers()[64] / SecondsByLayers()[32];
     std::string detail;
     for (const auto& [n, s] : SecondsByLayers()) {
-      detail += absl::StrFormat("%s%d layers %.2f ms", detail.empty() ? "" : ", ", n, s * 1e3);
+      detail +=
+          absl::StrFormat("%s%d layers %.2f ms (%.2f us per op of %zu)", detail.empty() ? "" : ", ",
+                          n, s * 1e3, s * 1e6 / OpsByLayers()[n], OpsByLayers()[n]);
     }
     Figures::Get().Set(
         "pass pipeline, 64 against 32 layers",
