@@ -50,8 +50,14 @@ class BlockBuilder {
 
   std::string Name(const std::string& what) const { return o_.name + "_" + what; }
 
+  template <typename T>
+  TensorId Constant(const std::string& what, std::vector<int32_t> dims,
+                    const std::vector<T>& values) {
+    return AddWeightConstant<T>(sg_, o_.shared_weights, Name(what), std::move(dims), values);
+  }
+
   TensorId Int32Constant(const std::string& what, const std::vector<int32_t>& values) {
-    return sg_.AddConstant<int32_t>(Name(what), {static_cast<int32_t>(values.size())}, values);
+    return Constant<int32_t>(what, {static_cast<int32_t>(values.size())}, values);
   }
 
   // x [1, S, in] -> [1, S, out] with seeded weights [out, in].
@@ -59,7 +65,7 @@ class BlockBuilder {
     std::vector<float> w(static_cast<size_t>(in) * static_cast<size_t>(out));
     const float limit = 1.0f / std::sqrt(static_cast<float>(in));
     for (float& value : w) value = weights_.Next(limit);
-    const TensorId weights = sg_.AddConstant<float>(Name(what + "_weights"), {out, in}, w);
+    const TensorId weights = Constant<float>(what + "_weights", {out, in}, w);
     const TensorId y = sg_.AddTensor(Name(what), F32({1, o_.new_tokens, out}));
     sg_.AddOp(kZorvelOpCodeFullyConnected, {x, weights}, {y})
         .SetOption(kFullyConnectedActivation, 0u)
@@ -141,14 +147,15 @@ class BlockBuilder {
     const int32_t width = h * d;
     AttentionBlock block;
     block.x = hidden.has_value() ? *hidden : sg_.AddInput(Name("x"), F32({1, s, width}));
-    block.k_cache = sg_.AddInput(Name("k_cache"), F32({1, hkv, c, d}));
-    block.v_cache = sg_.AddInput(Name("v_cache"), F32({1, hkv, c, d}));
+    // Named as runtimes name their cache inputs, so the plug-in reports the cache extent.
+    block.k_cache = sg_.AddInput(Name("kv_cache_k"), F32({1, hkv, c, d}));
+    block.v_cache = sg_.AddInput(Name("kv_cache_v"), F32({1, hkv, c, d}));
     block.mask = sg_.AddInput(Name("mask"), F32({1, 1, s, c + s}));
 
     // The query carries the 1/sqrt(D) score scale, so the attention itself is unscaled.
     const TensorId q_proj = Project(block.x, "q_proj", width, width);
     const TensorId scale =
-        sg_.AddConstant<float>(Name("q_scale"), {}, {1.0f / std::sqrt(static_cast<float>(d))});
+        Constant<float>("q_scale", {}, {1.0f / std::sqrt(static_cast<float>(d))});
     const TensorId q_scaled =
         sg_.AddOp(kZorvelOpCodeMul, {q_proj, scale}, Name("q_scaled"), F32({1, s, width}));
     const TensorId q = ToHeads(q_scaled, "q", h);
@@ -171,7 +178,7 @@ class BlockBuilder {
     const TensorId merged_heads = SwapAxes12(context, "context_tokens", {1, s, h, d});
     const TensorId merged = Reshape(merged_heads, "context_merged", {1, s, width});
     block.output = Project(merged, "out_proj", width, width);
-    sg_.AddOutput(block.output);
+    if (o_.output_result) sg_.AddOutput(block.output);
     if (o_.output_new_kv) {
       sg_.AddOutput(block.k_new);
       sg_.AddOutput(block.v_new);

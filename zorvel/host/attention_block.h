@@ -22,6 +22,7 @@
 #include <string>
 
 #include "zorvel/host/host_model.h"
+#include "zorvel/host/shared_weights.h"
 
 namespace zorvel::host {
 
@@ -37,11 +38,17 @@ struct AttentionBlockOptions {
   // Also list the new keys and values ([1, Hkv, S, D]) as subgraph outputs, as a model that
   // writes its cache does.
   bool output_new_kv = true;
+  // List the block's output as a subgraph output; off when later layers read it.
+  bool output_result = true;
+  // When set, the block's constants go through it, so blocks of several subgraphs with equal
+  // options and seed read the same weight buffers.
+  SharedWeights* shared_weights = nullptr;
 };
 
 // The tensors of a built block. Inputs the builder created are appended to the subgraph's inputs
-// in the order x (unless given), k_cache, v_cache, mask; `output` is appended to its outputs
-// (then k_new and v_new when requested).
+// in the order x (unless given), k_cache, v_cache, mask (named "<name>_x", "<name>_kv_cache_k",
+// "<name>_kv_cache_v", "<name>_mask"); `output` is appended to its outputs
+// when requested (then k_new and v_new when requested).
 struct AttentionBlock {
   TensorId x = 0;        // hidden states [1, S, Hq*D]
   TensorId k_cache = 0;  // [1, Hkv, C, D]

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <variant>
@@ -112,6 +113,57 @@ TEST(AttentionBlock, WeightsFollowTheSeed) {
   EXPECT_LT(high, 0.125f);
   EXPECT_LT(low, -0.1f);
   EXPECT_GT(high, 0.1f);
+}
+
+// A prefill and a decode block of one model over one SharedWeights: the projections and the
+// scale read the same buffers, the shape constants that depend on the token count do not.
+TEST(AttentionBlock, StepsOfOneModelShareTheirWeights) {
+  HostModel model;
+  SharedWeights shared;
+  AttentionBlockOptions options;
+  options.heads = 4;
+  options.kv_heads = 2;
+  options.head_size = 8;
+  options.shared_weights = &shared;
+  options.output_result = false;
+  options.new_tokens = 16;
+  options.cache_length = 16;
+  HostSubgraph& prefill = model.AddSubgraph();
+  const AttentionBlock first = AddFoldedGqaAttentionBlock(prefill, options);
+  const size_t prefill_buffers = model.buffers().size();
+  options.new_tokens = 1;
+  options.cache_length = 31;
+  HostSubgraph& decode = model.AddSubgraph();
+  const AttentionBlock second = AddFoldedGqaAttentionBlock(decode, options);
+
+  EXPECT_EQ(prefill.tensor(first.k_cache).name, "attn_kv_cache_k");
+  EXPECT_EQ(decode.tensor(second.v_cache).name, "attn_kv_cache_v");
+  // The output is left to later layers; only the new keys and values are listed.
+  ASSERT_EQ(decode.outputs().size(), 2u);
+  EXPECT_EQ(decode.outputs()[0]->index, second.k_new);
+
+  std::map<std::string, BufferId> prefill_ids;
+  for (TensorId t = 0; t < prefill.num_tensors(); ++t) {
+    if (prefill.tensor(t).weights.buffer != nullptr) {
+      prefill_ids[prefill.tensor(t).name] = prefill.tensor(t).weights.buffer_id;
+    }
+  }
+  size_t shared_count = 0;
+  size_t own_count = 0;
+  for (TensorId t = 0; t < decode.num_tensors(); ++t) {
+    const HostTensor& tensor = decode.tensor(t);
+    if (tensor.weights.buffer == nullptr) continue;
+    ASSERT_TRUE(prefill_ids.count(tensor.name)) << tensor.name;
+    const bool same = prefill_ids[tensor.name] == tensor.weights.buffer_id;
+    (same ? shared_count : own_count) += 1;
+    if (tensor.name.find("_weights") != std::string::npos || tensor.name == "attn_q_scale") {
+      EXPECT_TRUE(same) << tensor.name;
+    }
+  }
+  // The projections, the scale, the four head transposes and the cache slice's start.
+  EXPECT_EQ(shared_count, 4u + 1u + 4u + 1u);
+  EXPECT_EQ(own_count, model.buffers().size() - prefill_buffers);
+  EXPECT_GT(own_count, 0u);
 }
 
 TEST(AttentionBlock, OptionsThatDescribeNoBlockAreRefused) {

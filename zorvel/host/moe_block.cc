@@ -35,15 +35,15 @@ TensorType F32(std::vector<int32_t> dims) {
 }
 
 // A 4-bit weight [rows, cols] quantized per row (axis 0) with zero points 0.
-TensorId AddPackedWeight(HostSubgraph& sg, const std::string& name, int32_t rows, int32_t cols,
-                         ZorvelElementType type, Random& random) {
+TensorId AddPackedWeight(HostSubgraph& sg, SharedWeights* shared, const std::string& name,
+                         int32_t rows, int32_t cols, ZorvelElementType type, Random& random) {
   const bool is_signed = type == kZorvelElementTypeInt4;
   std::vector<int32_t> values(static_cast<size_t>(rows) * static_cast<size_t>(cols));
   for (auto& v : values) v = is_signed ? random.Int(-8, 7) : random.Int(0, 15);
   std::vector<float> scales(static_cast<size_t>(rows));
   for (auto& s : scales) s = random.Uniform(0.02f, 0.08f);
-  return sg.AddConstant(
-      name, TensorType::Ranked(type, {rows, cols}), PackNibbles(values),
+  return AddWeightConstant(
+      sg, shared, name, TensorType::Ranked(type, {rows, cols}), PackNibbles(values),
       Quantization::PerChannel(0, std::move(scales), std::vector<int64_t>(rows, 0)));
 }
 
@@ -87,25 +87,26 @@ TensorId AddMoEBlock(HostSubgraph& sg, TensorId x, const MoEBlockOptions& option
   }
   Random random(options.seed);
   const std::string& p = options.prefix;
+  SharedWeights* shared = options.shared_weights;
 
   std::vector<float> router(static_cast<size_t>(n) * static_cast<size_t>(h));
   for (auto& w : router) w = random.Uniform(-1.5f, 1.5f);
-  const TensorId router_w = sg.AddConstant<float>(p + "/router/w", {n, h}, router);
+  const TensorId router_w = AddWeightConstant<float>(sg, shared, p + "/router/w", {n, h}, router);
   const TensorId logits = FullyConnected(sg, x, router_w, p + "/router/logits", {t, n});
   const TensorId probs = sg.AddTensor(p + "/router/probs", F32({t, n}));
   sg.AddOp(kZorvelOpCodeSoftmax, {logits}, {probs}).SetOption(71, 1.0f);
-  const TensorId k_tensor = sg.AddConstant<int32_t>(p + "/router/k", {}, {k});
+  const TensorId k_tensor = AddWeightConstant<int32_t>(sg, shared, p + "/router/k", {}, {k});
   const TensorId values = sg.AddTensor(p + "/router/values", F32({t, k}));
   const TensorId ids =
       sg.AddTensor(p + "/router/ids", TensorType::Ranked(kZorvelElementTypeInt32, {t, k}));
   sg.AddOp(kZorvelOpCodeTopkV2, {probs, k_tensor}, {values, ids});
-  const TensorId sum_axis = sg.AddConstant<int32_t>(p + "/router/axis", {1}, {1});
-  const TensorId split_axis = sg.AddConstant<int32_t>(p + "/split_axis", {}, {1});
+  const TensorId sum_axis = AddWeightConstant<int32_t>(sg, shared, p + "/router/axis", {1}, {1});
+  const TensorId split_axis = AddWeightConstant<int32_t>(sg, shared, p + "/split_axis", {}, {1});
 
   TensorId acc = 0;
   for (int32_t e = 0; e < n; ++e) {
     const std::string q = p + "/expert" + std::to_string(e);
-    const TensorId id = sg.AddConstant<int32_t>(q + "/id", {}, {e});
+    const TensorId id = AddWeightConstant<int32_t>(sg, shared, q + "/id", {}, {e});
     const TensorId hit = sg.AddOp(kZorvelOpCodeEqual, {ids, id}, q + "/hit",
                                   TensorType::Ranked(kZorvelElementTypeBool, {t, k}));
     const TensorId mask = sg.AddOp(kZorvelOpCodeCast, {hit}, q + "/mask", F32({t, k}));
@@ -115,7 +116,7 @@ TensorId AddMoEBlock(HostSubgraph& sg, TensorId x, const MoEBlockOptions& option
     sg.AddOp(kZorvelOpCodeSum, {masked, sum_axis}, {weight}).SetOption(45, true);
 
     const TensorId gate_up_w =
-        AddPackedWeight(sg, q + "/gate_up/w", 2 * i, h, options.weight_type, random);
+        AddPackedWeight(sg, shared, q + "/gate_up/w", 2 * i, h, options.weight_type, random);
     const TensorId gate_up = FullyConnected(sg, x, gate_up_w, q + "/gate_up", {t, 2 * i});
     const TensorId gate = sg.AddTensor(q + "/gate", F32({t, i}));
     const TensorId up = sg.AddTensor(q + "/up", F32({t, i}));
@@ -124,7 +125,8 @@ TensorId AddMoEBlock(HostSubgraph& sg, TensorId x, const MoEBlockOptions& option
     sg.AddOp(kZorvelOpCodeGelu, {gate}, {act}).SetOption(126, true);
     const TensorId hidden = sg.AddTensor(q + "/hidden", F32({t, i}));
     sg.AddOp(kZorvelOpCodeMul, {act, up}, {hidden}).SetOption(64, 0u);
-    const TensorId down_w = AddPackedWeight(sg, q + "/down/w", h, i, options.weight_type, random);
+    const TensorId down_w =
+        AddPackedWeight(sg, shared, q + "/down/w", h, i, options.weight_type, random);
     const TensorId down = FullyConnected(sg, hidden, down_w, q + "/down", {t, h});
     const TensorId weighted = sg.AddTensor(q + "/weighted", F32({t, h}));
     sg.AddOp(kZorvelOpCodeMul, {weight, down}, {weighted}).SetOption(64, 0u);

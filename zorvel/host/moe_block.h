@@ -21,6 +21,7 @@
 
 #include "zorvel/c/zorvel_element_type.h"
 #include "zorvel/host/host_model.h"
+#include "zorvel/host/shared_weights.h"
 
 namespace zorvel::host {
 
@@ -33,6 +34,9 @@ struct MoEBlockOptions {
   uint32_t seed = 1;
   ZorvelElementType weight_type = kZorvelElementTypeInt4;  // Int4 or UInt4
   std::string prefix = "moe";                              // names every tensor of the layer
+  // When set, the layer's constants go through it, so layers of several subgraphs with equal
+  // options and seed (single- and multi-token alike) read the same weight buffers.
+  SharedWeights* shared_weights = nullptr;
 };
 
 // Appends one layer that reads `x` (f32 [T, H]) and returns its output tensor (f32 [T, H]).

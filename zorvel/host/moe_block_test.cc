@@ -73,6 +73,32 @@ TEST(MoEBlock, SeedDecidesTheWeights) {
   EXPECT_NE(weights(7), weights(8));
 }
 
+// A multi-token and a single-token layer of one model over one SharedWeights read the same
+// buffers for every constant, the weights of the second layer adding none.
+TEST(MoEBlock, LayersOfTwoStepsShareEveryBuffer) {
+  HostModel model;
+  SharedWeights shared;
+  MoEBlockOptions options;
+  options.shared_weights = &shared;
+  std::vector<std::vector<BufferId>> ids;
+  for (int32_t tokens : {16, 1}) {
+    HostSubgraph& sg = model.AddSubgraph();
+    options.tokens = tokens;
+    const TensorId x =
+        sg.AddInput("x", TensorType::Ranked(kZorvelElementTypeFloat32, {tokens, options.hidden}));
+    AddMoEBlock(sg, x, options);
+    std::vector<BufferId>& step = ids.emplace_back();
+    for (TensorId t = 0; t < sg.num_tensors(); ++t) {
+      if (sg.tensor(t).weights.buffer != nullptr) step.push_back(sg.tensor(t).weights.buffer_id);
+    }
+    if (tokens == 16) {
+      EXPECT_EQ(model.buffers().size(), step.size());
+    }
+  }
+  EXPECT_EQ(ids[0], ids[1]);
+  EXPECT_EQ(model.buffers().size(), ids[0].size());
+}
+
 TEST(MoEBlock, ChainsLayersAndRefusesBadOptions) {
   HostModel model;
   MoEBlockOptions options;
