@@ -18,9 +18,10 @@ build-sanitize: deps
 	@cmake --build $(SANITIZE_DIR) -j$(JOBS)
 
 # The main job: compile the bundled example for the NPU of SoC model LNL with the NPU rewrites (split
-# attention, grouped-query unfolding, HFA, MoE gather) and weight sharing asked for.
+# attention, grouped-query unfolding, HFA, MoE gather) and weight sharing asked for; the log on
+# standard error names each rewrite as it is applied and the weights pooled.
 run: build
-	@$(RELEASE_DIR)/tools/zorvel-ov compile --soc LNL --option enable_weight_sharing=true \
+	@$(RELEASE_DIR)/tools/zorvel-ov -v --debug compile --soc LNL --option enable_weight_sharing=true \
 	  --option configs_map.fuse_split_attention_to_sdpa=true \
 	  --option configs_map.unfold_gqa_sequence_fold=true --option configs_map.enable_hfa=true \
 	  --option configs_map.enable_moe_gather=true -o $(RELEASE_DIR)/example.zvlout

@@ -16,16 +16,17 @@ inline constexpr char kExampleModelName[] = "example";
 // K, and two composites of which it takes only RMS normalisation.
 std::unique_ptr<host::HostModel> BuildSmallPartitionModel();
 
-// The bundled example: a tiny decoder-only language model with two subgraphs over the same weight
-// buffers, prefill (16 tokens) and decode (1 token over a 16-entry KV cache). Each has token
-// embedding, RMS-norm composites, grouped-query attention with the query heads folded into the
-// sequence (split into cache and new branches in decode), a four-expert MoE layer with packed
-// 4-bit expert weights, and a SQUEEZE the plug-in leaves to the host before the output head.
-// Prefill inputs: "tokens" i32 [1,16]; outputs "logits" [16,64], "kv_cache_k"/"kv_cache_v"
-// [1,2,16,8]. Decode inputs: "token" i32 [1,1], "kv_cache_k", "kv_cache_v" and "attention_mask"
-// [1,1,1,17] (added to the scores over the cache and the new token); outputs "logits"
-// [1,64] and the new key/value rows [1,2,1,8]. With more than one layer, each layer's tensors are
-// named "layer<l>/..." (so decode reads "layer<l>/kv_cache_k" and so on).
+// The bundled example: a tiny decoder-only language model with a prefill (16 tokens after 16
+// cached positions) and a decode (1 token after 31) subgraph that read the same weight buffers,
+// built with the host's attention and MoE builders. Each layer l (tensors named "layer<l>/...")
+// has an RMS-norm composite, folded grouped-query attention (4 query, 2 KV heads of 8) split over
+// its KV cache, a residual, an RMS-norm composite and a four-expert top-2 MoE layer over packed
+// signed 4-bit weights with its residual; after the layers a final RMS norm and a SQUEEZE the
+// plug-in leaves to the host before the output head. Prefill inputs: "tokens" i32 [1,16], then
+// per layer "layer<l>/attn_kv_cache_k" and "..._v" [1,2,16,8] and the additive mask
+// "layer<l>/attn_mask" [1,1,16,32]; decode: "token" i32 [1,1], caches [1,2,31,8], mask
+// [1,1,1,32]. Outputs: per layer the new keys and values "layer<l>/attn_k_heads" and
+// "layer<l>/attn_v_heads" [1,2,S,8], then "logits" [S,64].
 std::unique_ptr<host::HostModel> BuildExampleLanguageModel(int layers = 1);
 
 // The models above by name ("example", "small"), or null.

@@ -14,6 +14,7 @@
 #include "absl/strings/numbers.h"
 #include "absl/strings/str_cat.h"
 #include "absl/strings/str_join.h"
+#include "logging/zorvel_log_severity.h"
 #include "tools/builtin_models.h"
 #include "tools/stderr_capture.h"
 #include "zorvel/host/host_api.h"
@@ -120,6 +121,7 @@ absl::StatusOr<CompileRun> RunCompileOn(const PluginLibrary& plugin,
   host::HostApi api;
   host::HostOptions options;
   host::HostEnvironment environment;
+  if (request.debug) environment.SetLogLevel(kZorvelLogSeverityDebug);
   options.SetOpaque("intel_openvino", *payload);
   ZorvelCompilerPlugin handle = nullptr;
   if (table.create_plugin(api.table(), &handle, api.Handle(environment), api.Handle(options)) !=

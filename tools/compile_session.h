@@ -33,6 +33,7 @@ struct CompileRequest {
   std::string soc_model;  // empty: none is passed
   std::vector<std::string> options;
   bool verbose = false;  // pass the plug-in's INFO lines through
+  bool debug = false;    // set the plug-in's log level to DEBUG (those lines always pass)
   // When false the modules are measured but not copied out of the compiled result (their bytes
   // stay empty in `output`), for measurements of the compile call's own memory.
   bool copy_modules = true;

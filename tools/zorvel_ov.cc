@@ -26,7 +26,7 @@ namespace zorvel::tools {
 namespace {
 
 constexpr const char kUsage[] =
-    "usage: zorvel-ov [--plugin PATH] [-v] COMMAND ...\n"
+    "usage: zorvel-ov [--plugin PATH] [-v] [--debug] COMMAND ...\n"
     "\n"
     "commands:\n"
     "  info                   load the plug-in and print what its table reports\n"
@@ -54,7 +54,8 @@ constexpr const char kUsage[] =
     "--option sets a key of the plug-in's \"intel_openvino\" options, e.g.\n"
     "  --option graph.-1.graph_backend=0  --option configs_map.enable_hfa=true\n"
     "--plugin PATH   the plug-in library (default: the one built beside this tool)\n"
-    "-v              pass the plug-in's INFO log lines through (warnings and errors always are)\n";
+    "-v              pass the plug-in's INFO log lines through (warnings and errors always are)\n"
+    "--debug         have the plug-in log at DEBUG too: what each NPU pass rewrote or declined\n";
 
 // The lines the plug-in logs while it partitions, in order, split out per op it leaves to the
 // host: the reasons it gives end with the "op type N is not supported" line.
@@ -204,6 +205,7 @@ struct Arguments {
   std::string out_path = "compiled.zvlout";
   double tolerance = 1e-4;
   bool verbose = false;
+  bool debug = false;
   std::vector<std::string> inputs;  // "k=FILE.csv"
   std::string output_dir = ".";
   std::vector<std::string> positional;  // the command and its operands
@@ -215,6 +217,7 @@ CompileRequest RequestFor(const Arguments& args) {
   request.soc_model = args.soc_model;
   request.options = args.options;
   request.verbose = args.verbose;
+  request.debug = args.debug;
   return request;
 }
 
@@ -472,6 +475,8 @@ int Main(int argc, char** argv) {
       }
     } else if (arg == "-v" || arg == "--verbose") {
       args.verbose = true;
+    } else if (arg == "--debug") {
+      args.debug = true;
     } else if (arg == "--help" || arg == "-h") {
       std::printf("%s", kUsage);
       return 0;

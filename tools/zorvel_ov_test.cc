@@ -1,5 +1,6 @@
 // The host side of zorvel-ov: the compile output file, option payloads, a compile session over the
 // dlopen'ed plug-in, and verification catching partitions that do not match their host subgraph.
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
@@ -197,6 +198,94 @@ TEST_F(CompileSessionTest, ExampleFormsFourPartitionsOverSharedWeights) {
   EXPECT_LE(*pooled, shared->distinct_weight_bytes);
 }
 
+// Lines of `log` that contain `text`.
+size_t CountLines(const std::vector<CompileRun::LogLine>& log, const std::string& text) {
+  size_t n = 0;
+  for (const CompileRun::LogLine& line : log) n += line.text.find(text) != std::string::npos;
+  return n;
+}
+
+// The example under the options `make run` passes: each NPU rewrite it is built to show is
+// applied, in the step it is meant for; the two steps' weights are pooled once; the container
+// verifies against the host subgraphs.
+TEST_F(CompileSessionTest, ExampleTakesEveryNpuRewriteAndPoolsItsWeightsOnce) {
+  CompileRequest request;
+  request.soc_model = "LNL";
+  request.options = {"enable_weight_sharing=true", "configs_map.fuse_split_attention_to_sdpa=true",
+                     "configs_map.unfold_gqa_sequence_fold=true", "configs_map.enable_hfa=true",
+                     "configs_map.enable_moe_gather=true"};
+  request.debug = true;
+  absl::StatusOr<CompileRun> run = RunCompile(plugin_, request, nullptr);
+  ASSERT_TRUE(run.ok()) << run.status();
+  const std::vector<CompileRun::LogLine>& log = run->compile_log;
+  EXPECT_GE(CountLines(log,
+                       "FuseSplitAttentionToSDPA: fused split-attention into "
+                       "v13::ScaledDotProductAttention"),
+            2u);
+  // Unfolded in both steps: sixteen query rows in prefill, one in decode.
+  EXPECT_GE(CountLines(log, "(ratio=2, Hkv=2): Q stays [1,4,16,8]"), 1u);
+  EXPECT_GE(CountLines(log, "(ratio=2, Hkv=2): Q stays [1,4,1,8]"), 1u);
+  EXPECT_EQ(CountLines(log, "UnfoldGqaSequenceFold: rewrote 0 of 1"), 0u);
+  // HFA takes the prefill attention and reads its history from the prefill mask; decode's
+  // single-token attention stays fused.
+  EXPECT_GE(CountLines(log, "DecomposeSDPAForHFA: decomposed 1 of 1 SDPA op(s)"), 1u);
+  EXPECT_GE(CountLines(log, "1 single-token skipped"), 1u);
+  EXPECT_GE(CountLines(log, "the HFA history is read from input 'layer0/attn_mask' [1,1,16,32]"),
+            1u);
+  // The decode MoE layer becomes the gather-K subgraph, the prefill one the chunked one.
+  EXPECT_GE(CountLines(log, "with gather-K subgraph"), 1u);
+  EXPECT_GE(CountLines(log, "with multi-token chunked subgraph"), 1u);
+  EXPECT_EQ(CountLines(log, ": abort:"), 0u);
+  EXPECT_EQ(CountLines(log, "WARNING"), 0u);
+  EXPECT_EQ(CountLines(log, "ERROR"), 0u);
+
+  ASSERT_EQ(run->output.modules.size(), 1u);
+  ASSERT_EQ(run->partition_weight_bytes.size(), 4u);
+  const std::vector<uint64_t>& weights = run->partition_weight_bytes;
+  EXPECT_EQ(weights[0], weights[2]);  // prefill and decode layers read the same weights
+  absl::StatusOr<uint64_t> pooled = PoolBytes(run->output.modules[0]);
+  ASSERT_TRUE(pooled.ok()) << pooled.status();
+  // Pooled once: less than the two steps' layers alone would take if each kept its copy.
+  EXPECT_LT(*pooled, weights[0] + weights[2]);
+  EXPECT_GT(*pooled, weights[0]);
+  absl::StatusOr<std::string> text = DescribeModule(run->output.modules[0]);
+  ASSERT_TRUE(text.ok()) << text.status();
+  EXPECT_THAT(*text, HasSubstr("Partition_0: device code 2 (NPU), KV-cache extent 16"));
+  EXPECT_THAT(*text, HasSubstr("Partition_2: device code 2 (NPU), KV-cache extent 31"));
+
+  const std::vector<PartitionCheck> checks = VerifyPartitions(*run);
+  ASSERT_EQ(checks.size(), 4u);
+  for (const PartitionCheck& check : checks) {
+    EXPECT_EQ(check.failure, "") << check.call_name;
+    EXPECT_EQ(check.device, "NPU") << check.call_name;
+    EXPECT_LE(check.max_abs_error, 1e-4 * std::max(1.0, check.max_abs_reference))
+        << check.call_name;
+    EXPECT_GT(check.max_abs_reference, 0.1) << check.call_name;
+  }
+}
+
+// Deeper examples (as the pass-pipeline benchmark builds them) take the same rewrites in every
+// layer and still match their host subgraphs.
+TEST_F(CompileSessionTest, ExampleWithTwoLayersRewritesBothAndVerifies) {
+  CompileRequest request;
+  request.options = {"configs_map.enable_hfa=true", "configs_map.enable_moe_gather=true"};
+  request.debug = true;
+  absl::StatusOr<CompileRun> run =
+      RunCompileOn(plugin_, BuildExampleLanguageModel(2), request, nullptr);
+  ASSERT_TRUE(run.ok()) << run.status();
+  EXPECT_GE(CountLines(run->compile_log, "UnfoldGqaSequenceFold: rewrote 2 of 2"), 2u);
+  EXPECT_GE(CountLines(run->compile_log, "DecomposeSDPAForHFA: decomposed 2 of 2"), 1u);
+  EXPECT_GE(CountLines(run->compile_log, "[MoEGather] discovered 2 candidate"), 2u);
+  EXPECT_EQ(CountLines(run->compile_log, ": abort:"), 0u);
+  const std::vector<PartitionCheck> checks = VerifyPartitions(*run);
+  ASSERT_EQ(checks.size(), 4u);
+  for (const PartitionCheck& check : checks) {
+    EXPECT_EQ(check.failure, "") << check.call_name;
+    EXPECT_LE(check.max_abs_error, 1e-4 * std::max(1.0, check.max_abs_reference))
+        << check.call_name;
+  }
+}
+
 TEST_F(CompileSessionTest, FailuresNameTheStep) {
   EXPECT_THAT(std::string(Compile("no-such-model", {}).status().message()),
               HasSubstr("unknown model 'no-such-model'"));
@@ -232,10 +321,12 @@ TEST_F(CompileSessionTest, VerifyPassesOnEveryDeviceAndCatchesAMismatchedModule)
   EXPECT_EQ(checks[1].failure,
             "input 0 is [1,32] in the compiled partition and [16,32] in the host subgraph");
   // A partition run with other weights than its host subgraph's is caught by the numbers.
+  // The decode layers in place of the prefill ones: one token row where sixteen are fed.
   run->output.modules[0] = run->output.modules[2];
   run->output.modules[1] = SerializeCompileOutput({});
   checks = VerifyPartitions(*run);
-  EXPECT_THAT(checks[0].failure, HasSubstr("inputs"));
+  EXPECT_EQ(checks[0].failure,
+            "input 0 is [1,1] in the compiled partition and [1,16] in the host subgraph");
   EXPECT_THAT(checks[1].failure, HasSubstr("neither a partition blob nor a container"));
 }
 
@@ -298,7 +389,7 @@ TEST_F(CompileSessionTest, ContainersAreVerifiedAndInspectedThroughTheLoader) {
   ASSERT_TRUE(text.ok()) << text.status();
   EXPECT_THAT(*text, HasSubstr("pool: 0 buffers, 0 bytes"));
   EXPECT_THAT(*text, HasSubstr("Partition_2: device code 0 (CPU), KV-cache extent 0, 0 bindings"));
-  EXPECT_THAT(*text, HasSubstr("kv_cache_k  f32 [1,2,16,8]"));
+  EXPECT_THAT(*text, HasSubstr("layer0/attn_kv_cache_k  f32 [1,2,16,8]"));
 
   // A container cut short is refused, by inspect and by verify.
   const std::string cut = container.substr(0, container.size() / 2);
