@@ -32,8 +32,14 @@ std::unique_ptr<HostModel> BuildSmallPartitionModel() {
   const TensorId filter =
       sg.AddConstant<float>("conv/filter", {4, 3, 3, 3}, std::vector<float>(4 * 3 * 3 * 3, 0.1f));
   const TensorId bias = sg.AddConstant<float>("conv/bias", {4}, {0.f, 0.1f, 0.2f, 0.3f});
-  const TensorId conv =
-      sg.AddOp(kZorvelOpCodeConv2d, {image, filter, bias}, "conv", f32({1, 8, 8, 4}));
+  const TensorId conv = sg.AddTensor("conv", f32({1, 8, 8, 4}));
+  sg.AddOp(kZorvelOpCodeConv2d, {image, filter, bias}, {conv})
+      .SetOption(46, 0u)  // SAME padding
+      .SetOption(47, 1)   // stride_w
+      .SetOption(48, 1)   // stride_h
+      .SetOption(49, 0u)  // no fused activation
+      .SetOption(50, 1)   // dilation_w_factor
+      .SetOption(51, 1);  // dilation_h_factor
   const TensorId relu = sg.AddOp(kZorvelOpCodeRelu, {conv}, "relu", f32({1, 8, 8, 4}));
   const TensorId floor = sg.AddOp(kZorvelOpCodeFloor, {relu}, "floor", f32({1, 8, 8, 4}));
   const TensorId shape = sg.AddConstant<int32_t>("flat/shape", {2}, {1, 256});
@@ -49,7 +55,13 @@ std::unique_ptr<HostModel> BuildSmallPartitionModel() {
   const TensorId indices = sg.AddTensor("topk/indices", i32({1, 3}));
   sg.AddOp(kZorvelOpCodeTopkV2, {other, k}, {values, indices});
 
-  const TensorId k_computed = sg.AddOp(kZorvelOpCodeArgMax, {values, k}, "k_computed", i32({1}));
+  // K computed from the data: the position of the largest of the three values (a scalar, as
+  // TOPK_V2 takes it), which the plug-in leaves the second TOPK_V2 to the host for.
+  const TensorId row =
+      sg.AddOp(kZorvelOpCodeReshape, {values, sg.AddConstant<int32_t>("row/shape", {1}, {3})},
+               "row", f32({3}));
+  const TensorId axis = sg.AddConstant<int32_t>("k_computed/axis", {}, {0});
+  const TensorId k_computed = sg.AddOp(kZorvelOpCodeArgMax, {row, axis}, "k_computed", i32({}));
   const TensorId values2 = sg.AddTensor("topk2/values", f32({1, 3}));
   const TensorId indices2 = sg.AddTensor("topk2/indices", i32({1, 3}));
   sg.AddOp(kZorvelOpCodeTopkV2, {other, k_computed}, {values2, indices2});

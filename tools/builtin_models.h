@@ -13,7 +13,9 @@ inline constexpr char kExampleModelName[] = "example";
 
 // A small model with something of each kind the partitioner decides on: convolution and
 // activations it takes, an op it leaves to the host, TOPK_V2 with a constant and with a computed
-// K, and two composites of which it takes only RMS normalisation.
+// K (the position of the largest value of the first), and two composites of which it takes only
+// RMS normalisation. Its partitions compile; the host's own ops (FLOOR, the layer-norm composite,
+// the second TOPK_V2) are left to a host that has kernels for them.
 std::unique_ptr<host::HostModel> BuildSmallPartitionModel();
 
 // The bundled example: a tiny decoder-only language model with a prefill (16 tokens after 16
