@@ -1,9 +1,7 @@
 #include "tools/builtin_models.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
