@@ -156,6 +156,9 @@ absl::StatusOr<CompileRun> RunCompileOn(const PluginLibrary& plugin,
         }
       }
     }
+    // VERBOSE lines, written only at the DEBUG level, trace every op and attribute the front end
+    // reads: kept back even then, so the DEBUG lines of the passes stay readable.
+    if (absl::StartsWith(line, "VERBOSE: ")) return;
     if (request.verbose || !IsQuietLogLine(line)) tap.WriteToTerminal(line + "\n");
   };
 

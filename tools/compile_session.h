@@ -33,7 +33,8 @@ struct CompileRequest {
   std::string soc_model;  // empty: none is passed
   std::vector<std::string> options;
   bool verbose = false;  // pass the plug-in's INFO lines through
-  bool debug = false;    // set the plug-in's log level to DEBUG (those lines always pass)
+  // Set the plug-in's log level to DEBUG: its DEBUG lines pass, its VERBOSE trace does not.
+  bool debug = false;
   // When false the modules are measured but not copied out of the compiled result (their bytes
   // stay empty in `output`), for measurements of the compile call's own memory.
   bool copy_modules = true;

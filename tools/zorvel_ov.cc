@@ -55,7 +55,8 @@ constexpr const char kUsage[] =
     "  --option graph.-1.graph_backend=0  --option configs_map.enable_hfa=true\n"
     "--plugin PATH   the plug-in library (default: the one built beside this tool)\n"
     "-v              pass the plug-in's INFO log lines through (warnings and errors always are)\n"
-    "--debug         have the plug-in log at DEBUG too: what each NPU pass rewrote or declined\n";
+    "--debug         have the plug-in log at DEBUG too: what each NPU pass rewrote or declined\n"
+    "                (its VERBOSE trace of every op the front end reads is kept back)\n";
 
 // The lines the plug-in logs while it partitions, in order, split out per op it leaves to the
 // host: the reasons it gives end with the "op type N is not supported" line.
