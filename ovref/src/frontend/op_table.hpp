@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -8,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "openvino/frontend/exception.hpp"
 #include "openvino/frontend/tensorflow_lite/node_context.hpp"
 #include "openvino/op/constant.hpp"
 
@@ -41,6 +43,12 @@ ov::Output<ov::Node> get_activation(const ov::Output<ov::Node>& output, const No
                                     const char* name);
 
 // Sets the op name as the friendly name of the last node and returns its outputs.
+// Fails the translation of the current operation with an OpValidationFailure carrying `message`.
+[[noreturn]] inline void Invalid(const std::string& message) {
+  OPENVINO_ASSERT_HELPER(::ov::frontend::OpValidationFailure, std::string(), false, message);
+  std::abort();
+}
+
 ov::OutputVector named(const NodeContext& node, const ov::Output<ov::Node>& output);
 template <class T, class = std::enable_if_t<std::is_base_of_v<ov::Node, T>>>
 ov::OutputVector named(const NodeContext& node, const std::shared_ptr<T>& last) {

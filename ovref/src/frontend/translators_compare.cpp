@@ -63,7 +63,7 @@ ov::OutputVector FloorDiv(const NodeContext& node) {
                std::make_shared<ov::op::v0::Floor>(std::make_shared<ov::op::v1::Divide>(x, y)));
 }
 
-const TranslatorRegistration registration{
+const TranslatorRegistration compare_registration{
     {"MAXIMUM", DQ(Binary<ov::op::v1::Maximum>)},
     {"MINIMUM", DQ(Binary<ov::op::v1::Minimum>)},
     {"SQUARED_DIFFERENCE", DQ(Binary<ov::op::v0::SquaredDifference>)},

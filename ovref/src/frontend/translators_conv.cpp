@@ -21,11 +21,6 @@ namespace {
 
 using ov::Output;
 
-[[noreturn]] void Invalid(const std::string& message) {
-  OPENVINO_ASSERT_HELPER(::ov::frontend::OpValidationFailure, std::string(), false, message);
-  std::abort();
-}
-
 // Window settings of a convolution or pooling op, read in the decoder's NHWC (NDHWC) order.
 struct Window {
   bool channels_last = true;
@@ -237,7 +232,7 @@ ov::OutputVector L2Normalization(const NodeContext& node) {
                                                                ov::op::EpsMode::MAX));
 }
 
-const TranslatorRegistration registration{
+const TranslatorRegistration conv_registration{
     {"CONV_2D", DQ(Conv2D)},
     {"CONV_3D", DQ(Conv3D)},
     {"DEPTHWISE_CONV_2D", DQ(DepthwiseConv2D)},

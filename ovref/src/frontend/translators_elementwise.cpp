@@ -119,7 +119,7 @@ ov::OutputVector Cast(const NodeContext& node) {
   return named(node, std::make_shared<ov::op::v0::Convert>(node.get_input(0), type));
 }
 
-const TranslatorRegistration registration{
+const TranslatorRegistration elementwise_registration{
     {"ADD", DQ(BinaryWithActivation<ov::op::v1::Add>)},
     {"SUB", DQ(BinaryWithActivation<ov::op::v1::Subtract>)},
     {"MUL", DQ(BinaryWithActivation<ov::op::v1::Multiply>)},

@@ -18,11 +18,6 @@ namespace {
 
 using ov::Output;
 
-[[noreturn]] void Invalid(const std::string& message) {
-  OPENVINO_ASSERT_HELPER(::ov::frontend::OpValidationFailure, std::string(), false, message);
-  std::abort();
-}
-
 Output<ov::Node> WithBias(const NodeContext& node, const Output<ov::Node>& out, size_t index) {
   if (node.get_input_size() <= index) return out;
   return std::make_shared<ov::op::v1::Add>(out, node.get_input(static_cast<int>(index)));
@@ -120,7 +115,7 @@ ov::OutputVector ResizeNearestNeighbor(const NodeContext& node) {
   return named(node, out);
 }
 
-const TranslatorRegistration registration{
+const TranslatorRegistration matmul_resize_registration{
     {"FULLY_CONNECTED", DQ(FullyConnected)},
     {"BATCH_MATMUL", DQ(BatchMatMul)},
     {"RESIZE_BILINEAR", DQ(ResizeBilinear)},

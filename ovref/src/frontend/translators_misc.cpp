@@ -32,11 +32,6 @@ namespace {
 
 using ov::Output;
 
-[[noreturn]] void Invalid(const std::string& message) {
-  OPENVINO_ASSERT_HELPER(::ov::frontend::OpValidationFailure, std::string(), false, message);
-  std::abort();
-}
-
 template <typename T>
 ov::OutputVector Reduce(const NodeContext& node) {
   const bool keep_dims = node.get_attribute<bool>("keep_dims", false);
@@ -177,7 +172,7 @@ ov::OutputVector StablehloComposite(const NodeContext& node) {
   return Decomposition(node, name);
 }
 
-const TranslatorRegistration registration{
+const TranslatorRegistration misc_registration{
     {"MEAN", DQ(Reduce<ov::op::v1::ReduceMean>)},
     {"SUM", DQ(Reduce<ov::op::v1::ReduceSum>)},
     {"REDUCE_MAX", DQ(Reduce<ov::op::v1::ReduceMax>)},

@@ -29,7 +29,7 @@ ov::OutputVector Dequantize(const NodeContext& node) {
   return named(node, convert);
 }
 
-const TranslatorRegistration registration{
+const TranslatorRegistration quantization_registration{
     {"QUANTIZE", Quantize},
     {"DEQUANTIZE", DQ(Dequantize)},
 };

@@ -32,11 +32,6 @@ namespace {
 
 using ov::Output;
 
-[[noreturn]] void Invalid(const std::string& message) {
-  OPENVINO_ASSERT_HELPER(::ov::frontend::OpValidationFailure, std::string(), false, message);
-  std::abort();
-}
-
 std::shared_ptr<ov::op::v0::Constant> AsConstant(const Output<ov::Node>& x) {
   return ov::as_type_ptr<ov::op::v0::Constant>(x.get_node_shared_ptr());
 }
@@ -239,7 +234,7 @@ ov::OutputVector ReverseV2(const NodeContext& node) {
   return named(node, out);
 }
 
-const TranslatorRegistration registration{
+const TranslatorRegistration shape_registration{
     {"RESHAPE", DQ(Reshape)},
     {"TRANSPOSE", DQ(Transpose)},
     {"CONCATENATION", DQ(Concatenation)},

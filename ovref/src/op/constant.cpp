@@ -15,7 +15,7 @@ namespace v0 {
 namespace {
 
 void check_supported(const Node* node, const element::Type& type) {
-  NODE_VALIDATION_CHECK(node, util::element_access_supported(type), "Element type ", type,
+  NODE_VALIDATION_CHECK(node, ::ov::util::element_access_supported(type), "Element type ", type,
                         " values cannot be converted here");
 }
 
@@ -25,7 +25,7 @@ void clear_tail(const element::Type& type, void* data, size_t count, size_t byte
   const size_t used_bits = count * type.bitwidth();
   if (used_bits % 8 == 0) return;
   for (size_t i = count; i < byte_size * 8 / type.bitwidth(); ++i) {
-    util::set_packed_bits(type, data, i, 0);
+    ::ov::util::set_packed_bits(type, data, i, 0);
   }
 }
 
@@ -102,13 +102,13 @@ Constant::Constant(const element::Type& type, const Shape& shape,
         size_t pos = 0;
         if (type.is_real()) {
           const double v = std::stod(literal, &pos);
-          util::set_double(type, data, i, v);
+          ::ov::util::set_double(type, data, i, v);
         } else if (type.is_signed()) {
           const long long v = std::stoll(literal, &pos);
-          util::set_signed(type, data, i, v);
+          ::ov::util::set_signed(type, data, i, v);
         } else {
           const unsigned long long v = std::stoull(literal, &pos);
-          util::set_unsigned(type, data, i, v);
+          ::ov::util::set_unsigned(type, data, i, v);
         }
       } catch (const std::exception&) {
         NODE_VALIDATION_CHECK(this, false, "Could not parse literal '", literal, "'");
@@ -177,7 +177,7 @@ void Constant::write_signed(const int64_t* values, size_t n) {
   const size_t count = shape_size(m_shape);
   auto* data = m_data->get_ptr();
   for (size_t i = 0; i < count; ++i) {
-    util::set_signed(m_element_type, data, i, n == 1 ? values[0] : values[i]);
+    ::ov::util::set_signed(m_element_type, data, i, n == 1 ? values[0] : values[i]);
   }
   clear_tail(m_element_type, data, count, get_byte_size());
 }
@@ -187,7 +187,7 @@ void Constant::write_unsigned(const uint64_t* values, size_t n) {
   const size_t count = shape_size(m_shape);
   auto* data = m_data->get_ptr();
   for (size_t i = 0; i < count; ++i) {
-    util::set_unsigned(m_element_type, data, i, n == 1 ? values[0] : values[i]);
+    ::ov::util::set_unsigned(m_element_type, data, i, n == 1 ? values[0] : values[i]);
   }
   clear_tail(m_element_type, data, count, get_byte_size());
 }
@@ -197,7 +197,7 @@ void Constant::write_doubles(const double* values, size_t n) {
   const size_t count = shape_size(m_shape);
   auto* data = m_data->get_ptr();
   for (size_t i = 0; i < count; ++i) {
-    util::set_double(m_element_type, data, i, n == 1 ? values[0] : values[i]);
+    ::ov::util::set_double(m_element_type, data, i, n == 1 ? values[0] : values[i]);
   }
   clear_tail(m_element_type, data, count, get_byte_size());
 }
@@ -263,23 +263,23 @@ void Constant::fill_double(double value) {
 }
 
 std::vector<int64_t> Constant::read_signed(size_t count) const {
-  OPENVINO_ASSERT(util::element_access_supported(m_element_type), "unsupported type");
+  OPENVINO_ASSERT(::ov::util::element_access_supported(m_element_type), "unsupported type");
   std::vector<int64_t> rc(count);
-  for (size_t i = 0; i < count; ++i) rc[i] = util::get_signed(m_element_type, get_data_ptr(), i);
+  for (size_t i = 0; i < count; ++i) rc[i] = ::ov::util::get_signed(m_element_type, get_data_ptr(), i);
   return rc;
 }
 
 std::vector<uint64_t> Constant::read_unsigned(size_t count) const {
-  OPENVINO_ASSERT(util::element_access_supported(m_element_type), "unsupported type");
+  OPENVINO_ASSERT(::ov::util::element_access_supported(m_element_type), "unsupported type");
   std::vector<uint64_t> rc(count);
-  for (size_t i = 0; i < count; ++i) rc[i] = util::get_unsigned(m_element_type, get_data_ptr(), i);
+  for (size_t i = 0; i < count; ++i) rc[i] = ::ov::util::get_unsigned(m_element_type, get_data_ptr(), i);
   return rc;
 }
 
 std::vector<double> Constant::read_doubles(size_t count) const {
-  OPENVINO_ASSERT(util::element_access_supported(m_element_type), "unsupported type");
+  OPENVINO_ASSERT(::ov::util::element_access_supported(m_element_type), "unsupported type");
   std::vector<double> rc(count);
-  for (size_t i = 0; i < count; ++i) rc[i] = util::get_double(m_element_type, get_data_ptr(), i);
+  for (size_t i = 0; i < count; ++i) rc[i] = ::ov::util::get_double(m_element_type, get_data_ptr(), i);
   return rc;
 }
 
@@ -382,9 +382,9 @@ std::string Constant::convert_value_to_string(size_t index) const {
   if (m_element_type == element::string) {
     return static_cast<const std::string*>(get_data_ptr())[index];
   }
-  OPENVINO_ASSERT(util::element_access_supported(m_element_type), "unsupported type");
+  OPENVINO_ASSERT(::ov::util::element_access_supported(m_element_type), "unsupported type");
   if (m_element_type.is_real()) {
-    const double v = util::get_double(m_element_type, get_data_ptr(), index);
+    const double v = ::ov::util::get_double(m_element_type, get_data_ptr(), index);
     if (std::isnan(v)) return "NAN";
     if (std::isinf(v)) return v > 0 ? "INFINITY" : "-INFINITY";
     std::stringstream ss;
@@ -396,9 +396,9 @@ std::string Constant::convert_value_to_string(size_t index) const {
     return ss.str();
   }
   if (m_element_type == element::u64) {
-    return std::to_string(util::get_unsigned(m_element_type, get_data_ptr(), index));
+    return std::to_string(::ov::util::get_unsigned(m_element_type, get_data_ptr(), index));
   }
-  return std::to_string(util::get_signed(m_element_type, get_data_ptr(), index));
+  return std::to_string(::ov::util::get_signed(m_element_type, get_data_ptr(), index));
 }
 
 std::vector<std::string> Constant::get_value_strings() const {
@@ -418,8 +418,8 @@ bool Constant::get_all_data_elements_bitwise_identical() const {
     for (size_t i = 1; i < n && identical; ++i) identical = s[i] == s[0];
   } else if (m_element_type.bitwidth() < 8) {
     for (size_t i = 1; i < n && identical; ++i) {
-      identical = util::get_packed_bits(m_element_type, get_data_ptr(), i) ==
-                  util::get_packed_bits(m_element_type, get_data_ptr(), 0);
+      identical = ::ov::util::get_packed_bits(m_element_type, get_data_ptr(), i) ==
+                  ::ov::util::get_packed_bits(m_element_type, get_data_ptr(), 0);
     }
   } else {
     const size_t es = m_element_type.size();

@@ -23,7 +23,7 @@ To convert_value(From v) {
     return static_cast<To>(static_cast<compute_t<To>>(v != 0 ? 1 : 0));
   } else if constexpr (std::is_integral_v<To> && eval::is_floating_v<From>) {
     const int64_t wide =
-        util::double_to_int64(static_cast<double>(static_cast<compute_t<From>>(v)));
+        ::ov::util::double_to_int64(static_cast<double>(static_cast<compute_t<From>>(v)));
     if constexpr (std::is_same_v<To, uint64_t>) {
       const double d = static_cast<double>(static_cast<compute_t<From>>(v));
       if (d >= 9223372036854775808.0 && d < 18446744073709551616.0) return static_cast<To>(d);
@@ -37,7 +37,7 @@ To convert_value(From v) {
 }
 
 bool convertible(const element::Type& type) {
-  return eval::in_set(type, eval::kAll) || util::element_access_supported(type);
+  return eval::in_set(type, eval::kAll) || ::ov::util::element_access_supported(type);
 }
 
 }  // namespace
@@ -91,11 +91,11 @@ bool Convert::evaluate(TensorVector& outputs, const TensorVector& inputs) const 
   if (to.bitwidth() < 8 && out.get_byte_size() > 0) std::memset(dst, 0, out.get_byte_size());
   for (size_t i = 0; i < n; ++i) {
     if (from.is_real()) {
-      util::set_double(to, dst, i, util::get_double(from, src, i));
+      ::ov::util::set_double(to, dst, i, ::ov::util::get_double(from, src, i));
     } else if (from == element::u64) {
-      util::set_unsigned(to, dst, i, util::get_unsigned(from, src, i));
+      ::ov::util::set_unsigned(to, dst, i, ::ov::util::get_unsigned(from, src, i));
     } else {
-      util::set_signed(to, dst, i, util::get_signed(from, src, i));
+      ::ov::util::set_signed(to, dst, i, ::ov::util::get_signed(from, src, i));
     }
   }
   return true;

@@ -21,10 +21,6 @@ namespace op {
 
 namespace {
 
-bool byte_sized(const element::Type& type) {
-  return type.is_static() && type.bitwidth() >= 8 && type != element::string;
-}
-
 // Calls fn(coord, n) for every coordinate of `shape` in row-major order.
 template <typename Fn>
 void for_each_coord(const Shape& shape, Fn&& fn) {
@@ -113,7 +109,7 @@ std::shared_ptr<Node> Reverse::clone_with_new_inputs(const OutputVector& new_arg
   return std::make_shared<Reverse>(new_args.at(0), new_args.at(1), m_mode);
 }
 
-bool Reverse::has_evaluate() const { return byte_sized(get_input_element_type(0)); }
+bool Reverse::has_evaluate() const { return shape::byte_sized(get_input_element_type(0)); }
 
 bool Reverse::evaluate(TensorVector& outputs, const TensorVector& inputs) const {
   const Shape& s = inputs[0].get_shape();
@@ -186,7 +182,7 @@ std::shared_ptr<Node> ReverseSequence::clone_with_new_inputs(const OutputVector&
                                            m_seq_axis);
 }
 
-bool ReverseSequence::has_evaluate() const { return byte_sized(get_input_element_type(0)); }
+bool ReverseSequence::has_evaluate() const { return shape::byte_sized(get_input_element_type(0)); }
 
 bool ReverseSequence::evaluate(TensorVector& outputs, const TensorVector& inputs) const {
   const Shape& s = inputs[0].get_shape();
@@ -272,7 +268,7 @@ PartialShape GatherNDBase::gather_shape(const PartialShape& data, const PartialS
 }
 
 bool GatherNDBase::has_evaluate() const {
-  return byte_sized(get_input_element_type(0)) && get_input_element_type(1).is_integral_number();
+  return shape::byte_sized(get_input_element_type(0)) && get_input_element_type(1).is_integral_number();
 }
 
 bool GatherNDBase::evaluate(TensorVector& outputs, const TensorVector& inputs) const {
@@ -363,7 +359,7 @@ bool scatter_nd(TensorVector& outputs, const TensorVector& inputs,
   const auto& data = inputs[0];
   const auto& updates = inputs[2];
   const auto& type = data.get_element_type();
-  if (!byte_sized(type) || updates.get_element_type() != type ||
+  if (!shape::byte_sized(type) || updates.get_element_type() != type ||
       !inputs[1].get_element_type().is_integral_number()) {
     return false;
   }
@@ -507,7 +503,7 @@ std::shared_ptr<Node> ScatterNDUpdate::clone_with_new_inputs(const OutputVector&
 }
 
 bool ScatterNDUpdate::has_evaluate() const {
-  return byte_sized(get_input_element_type(0)) && get_input_element_type(1).is_integral_number();
+  return shape::byte_sized(get_input_element_type(0)) && get_input_element_type(1).is_integral_number();
 }
 
 bool ScatterNDUpdate::evaluate(TensorVector& outputs, const TensorVector& inputs) const {
@@ -537,7 +533,7 @@ std::shared_ptr<Node> ScatterNDUpdate::clone_with_new_inputs(const OutputVector&
 
 bool ScatterNDUpdate::has_evaluate() const {
   const auto& type = get_input_element_type(0);
-  return byte_sized(type) && get_input_element_type(1).is_integral_number() &&
+  return shape::byte_sized(type) && get_input_element_type(1).is_integral_number() &&
          (m_reduction == Reduction::NONE || eval::in_set(type, eval::kNumeric));
 }
 
@@ -662,7 +658,7 @@ void infer_block_op(Node* node, const char* begin_name, const char* end_name, bo
 bool evaluate_block_op(const Node* node, bool to_batch, TensorVector& outputs,
                        const TensorVector& inputs) {
   const auto& in = inputs[0];
-  if (!byte_sized(in.get_element_type())) return false;
+  if (!shape::byte_sized(in.get_element_type())) return false;
   for (size_t i = 1; i < 4; ++i) {
     if (!inputs[i].get_element_type().is_integral_number()) return false;
   }
@@ -737,7 +733,7 @@ std::shared_ptr<Node> BatchToSpace::clone_with_new_inputs(const OutputVector& ne
   return std::make_shared<BatchToSpace>(new_args.at(0), new_args.at(1), new_args.at(2),
                                         new_args.at(3));
 }
-bool BatchToSpace::has_evaluate() const { return byte_sized(get_input_element_type(0)); }
+bool BatchToSpace::has_evaluate() const { return shape::byte_sized(get_input_element_type(0)); }
 bool BatchToSpace::evaluate(TensorVector& outputs, const TensorVector& inputs) const {
   return evaluate_block_op(this, false, outputs, inputs);
 }
@@ -756,7 +752,7 @@ std::shared_ptr<Node> SpaceToBatch::clone_with_new_inputs(const OutputVector& ne
   return std::make_shared<SpaceToBatch>(new_args.at(0), new_args.at(1), new_args.at(2),
                                         new_args.at(3));
 }
-bool SpaceToBatch::has_evaluate() const { return byte_sized(get_input_element_type(0)); }
+bool SpaceToBatch::has_evaluate() const { return shape::byte_sized(get_input_element_type(0)); }
 bool SpaceToBatch::evaluate(TensorVector& outputs, const TensorVector& inputs) const {
   return evaluate_block_op(this, true, outputs, inputs);
 }

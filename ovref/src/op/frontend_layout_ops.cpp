@@ -49,10 +49,6 @@ std::vector<size_t> depth_to_space_index(const Shape& depth_shape, size_t bs, bo
   return index;
 }
 
-bool byte_sized(const element::Type& type) {
-  return type.is_static() && type.bitwidth() >= 8 && type != element::string;
-}
-
 PartialShape depth_space_shape(const Node* node, const PartialShape& data, size_t bs,
                                bool to_space) {
   NODE_VALIDATION_CHECK(node, bs > 0, "block_size must be greater than zero.");
@@ -95,7 +91,7 @@ PartialShape depth_space_shape(const Node* node, const PartialShape& data, size_
 bool depth_space_evaluate(const Node* node, size_t bs, bool blocks_first, bool to_space,
                           TensorVector& outputs, const TensorVector& inputs) {
   const auto& in = inputs[0];
-  if (!byte_sized(in.get_element_type())) return false;
+  if (!shape::byte_sized(in.get_element_type())) return false;
   PartialShape out_ps;
   try {
     out_ps = depth_space_shape(node, in.get_shape(), bs, to_space);
@@ -151,7 +147,7 @@ std::shared_ptr<Node> DepthToSpace::clone_with_new_inputs(const OutputVector& ne
   return std::make_shared<DepthToSpace>(new_args.at(0), m_mode, m_blocksize);
 }
 
-bool DepthToSpace::has_evaluate() const { return byte_sized(get_input_element_type(0)); }
+bool DepthToSpace::has_evaluate() const { return shape::byte_sized(get_input_element_type(0)); }
 
 bool DepthToSpace::evaluate(TensorVector& outputs, const TensorVector& inputs) const {
   return depth_space_evaluate(this, m_blocksize, m_mode == DepthToSpaceMode::BLOCKS_FIRST, true,
@@ -186,7 +182,7 @@ std::shared_ptr<Node> SpaceToDepth::clone_with_new_inputs(const OutputVector& ne
   return std::make_shared<SpaceToDepth>(new_args.at(0), m_mode, m_blocksize);
 }
 
-bool SpaceToDepth::has_evaluate() const { return byte_sized(get_input_element_type(0)); }
+bool SpaceToDepth::has_evaluate() const { return shape::byte_sized(get_input_element_type(0)); }
 
 bool SpaceToDepth::evaluate(TensorVector& outputs, const TensorVector& inputs) const {
   return depth_space_evaluate(this, m_blocksize, m_mode == SpaceToDepthMode::BLOCKS_FIRST, false,

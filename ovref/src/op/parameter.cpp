@@ -7,7 +7,7 @@ namespace op {
 namespace v0 {
 
 namespace {
-constexpr const char kLayoutKey[] = "LAYOUT";
+constexpr const char kParameterLayoutKey[] = "LAYOUT";
 }  // namespace
 
 Parameter::Parameter(const element::Type& element_type, const PartialShape& pshape)
@@ -33,7 +33,7 @@ std::shared_ptr<Node> Parameter::clone_with_new_inputs(const OutputVector& new_a
 
 Layout Parameter::get_layout() const {
   const auto& rt = output(0).get_rt_info();
-  auto it = rt.find(kLayoutKey);
+  auto it = rt.find(kParameterLayoutKey);
   if (it == rt.end()) return Layout();
   return it->second.as<Layout>();
 }
@@ -41,9 +41,9 @@ Layout Parameter::get_layout() const {
 void Parameter::set_layout(const Layout& layout) {
   auto& rt = output(0).get_rt_info();
   if (layout.empty()) {
-    rt.erase(kLayoutKey);
+    rt.erase(kParameterLayoutKey);
   } else {
-    rt[kLayoutKey] = layout;
+    rt[kParameterLayoutKey] = layout;
   }
 }
 

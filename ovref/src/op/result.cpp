@@ -9,7 +9,7 @@ namespace op {
 namespace v0 {
 
 namespace {
-constexpr const char kLayoutKey[] = "LAYOUT";
+constexpr const char kResultLayoutKey[] = "LAYOUT";
 }  // namespace
 
 Result::Result(const Output<Node>& arg) : Op({arg}) { constructor_validate_and_infer_types(); }
@@ -48,7 +48,7 @@ bool Result::constant_fold(OutputVector&, const OutputVector&) { return false; }
 
 Layout Result::get_layout() const {
   const auto& rt = input(0).get_rt_info();
-  auto it = rt.find(kLayoutKey);
+  auto it = rt.find(kResultLayoutKey);
   if (it == rt.end()) return Layout();
   return it->second.as<Layout>();
 }
@@ -56,9 +56,9 @@ Layout Result::get_layout() const {
 void Result::set_layout(const Layout& layout) {
   auto& rt = input(0).get_rt_info();
   if (layout.empty()) {
-    rt.erase(kLayoutKey);
+    rt.erase(kResultLayoutKey);
   } else {
-    rt[kLayoutKey] = layout;
+    rt[kResultLayoutKey] = layout;
   }
 }
 

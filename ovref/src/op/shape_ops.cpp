@@ -25,10 +25,6 @@ namespace {
 
 using Values = std::optional<std::vector<int64_t>>;
 
-bool byte_sized(const element::Type& type) {
-  return type.is_static() && type.bitwidth() >= 8 && type != element::string;
-}
-
 // ---- Reshape ----
 
 PartialShape reshape_shape(const Node* node, const PartialShape& in, const Values& pattern,
@@ -368,7 +364,7 @@ std::shared_ptr<Node> Transpose::clone_with_new_inputs(const OutputVector& new_a
   return std::make_shared<Transpose>(new_args.at(0), new_args.at(1));
 }
 
-bool Transpose::has_evaluate() const { return byte_sized(get_input_element_type(0)); }
+bool Transpose::has_evaluate() const { return shape::byte_sized(get_input_element_type(0)); }
 
 bool Transpose::evaluate(TensorVector& outputs, const TensorVector& inputs) const {
   const auto& in = inputs[ARG];
@@ -459,7 +455,7 @@ std::shared_ptr<Node> Concat::clone_with_new_inputs(const OutputVector& new_args
   return std::make_shared<Concat>(new_args, m_axis);
 }
 
-bool Concat::has_evaluate() const { return byte_sized(get_output_element_type(0)); }
+bool Concat::has_evaluate() const { return shape::byte_sized(get_output_element_type(0)); }
 
 bool Concat::evaluate(TensorVector& outputs, const TensorVector& inputs) const {
   const auto& first = inputs[0].get_shape();
@@ -467,7 +463,7 @@ bool Concat::evaluate(TensorVector& outputs, const TensorVector& inputs) const {
   int64_t axis;
   if (!eval::normalize_axis(m_axis, r, axis)) return false;
   const auto& type = inputs[0].get_element_type();
-  if (!byte_sized(type)) return false;
+  if (!shape::byte_sized(type)) return false;
   Shape out_shape = first;
   out_shape[axis] = 0;
   for (const auto& in : inputs) {
@@ -616,7 +612,7 @@ std::shared_ptr<Node> Tile::clone_with_new_inputs(const OutputVector& new_args) 
   return std::make_shared<Tile>(new_args.at(0), new_args.at(1));
 }
 
-bool Tile::has_evaluate() const { return byte_sized(get_input_element_type(0)); }
+bool Tile::has_evaluate() const { return shape::byte_sized(get_input_element_type(0)); }
 
 bool Tile::evaluate(TensorVector& outputs, const TensorVector& inputs) const {
   const Shape& in_shape = inputs[0].get_shape();
@@ -791,7 +787,7 @@ std::pair<bool, AxisSet> Broadcast::get_broadcast_axes() const {
   return {true, axes};
 }
 
-bool Broadcast::has_evaluate() const { return byte_sized(get_input_element_type(0)); }
+bool Broadcast::has_evaluate() const { return shape::byte_sized(get_input_element_type(0)); }
 
 bool Broadcast::evaluate(TensorVector& outputs, const TensorVector& inputs) const {
   const Shape& data_shape = inputs[0].get_shape();

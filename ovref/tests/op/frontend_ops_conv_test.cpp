@@ -15,7 +15,7 @@ using ov::op::PadType;
 namespace element = ov::element;
 namespace v1 = ov::op::v1;
 
-std::vector<float> random_values(size_t n, unsigned seed) {
+std::vector<float> random_small_ints(size_t n, unsigned seed) {
   std::mt19937 gen(seed);
   std::uniform_int_distribution<int> dist(-4, 4);
   std::vector<float> v(n);
@@ -149,8 +149,8 @@ TEST(FrontendConvolution, EvaluatesAgainstDirectDefinition) {
   const Shape xs{2, 3, 7, 6}, ws{4, 3, 3, 2};
   const Strides s{2, 1}, d{1, 2};
   const CoordinateDiff pb{1, 2}, pe{2, 0};
-  const auto xv = random_values(ov::shape_size(xs), 1);
-  const auto wv = random_values(ov::shape_size(ws), 2);
+  const auto xv = random_small_ints(ov::shape_size(xs), 1);
+  const auto wv = random_small_ints(ov::shape_size(ws), 2);
   Shape expected_shape;
   const auto expected = reference_conv2d(xv, xs, wv, 1, 4, 3, 2, s, d, pb, pe, expected_shape);
   for (auto type : {element::f32, element::f16, element::i32}) {
@@ -182,8 +182,8 @@ TEST(FrontendConvolution, EvaluatesAgainstDirectDefinition) {
 
 TEST(FrontendConvolution, SameUpperEvaluationUsesRecomputedPads) {
   const Shape xs{1, 2, 5, 4}, ws{3, 2, 2, 3};
-  const auto xv = random_values(ov::shape_size(xs), 3);
-  const auto wv = random_values(ov::shape_size(ws), 4);
+  const auto xv = random_small_ints(ov::shape_size(xs), 3);
+  const auto wv = random_small_ints(ov::shape_size(ws), 4);
   auto x = param(element::f32, xs);
   auto conv = std::make_shared<v1::Convolution>(x, constant<float>(element::f32, ws, wv),
                                                 Strides{2, 1}, CoordinateDiff{}, CoordinateDiff{},
@@ -220,11 +220,11 @@ TEST(FrontendGroupConvolution, ShapesAndEvaluation) {
 
   // Depthwise style (groups = channels, one output per group) and a general grouped case.
   const Shape xs{2, 6, 6, 5};
-  const auto xv = random_values(ov::shape_size(xs), 5);
+  const auto xv = random_small_ints(ov::shape_size(xs), 5);
   for (size_t groups : {size_t{6}, size_t{2}}) {
     const size_t cout_g = groups == 6 ? 1 : 2;
     const Shape ws{groups, cout_g, 6 / groups, 3, 2};
-    const auto wv = random_values(ov::shape_size(ws), 6);
+    const auto wv = random_small_ints(ov::shape_size(ws), 6);
     Shape expected_shape;
     const auto expected = reference_conv2d(xv, xs, wv, groups, cout_g, 3, 2, {1, 2}, {2, 1}, {2, 0},
                                            {1, 1}, expected_shape);
@@ -305,13 +305,13 @@ TEST(FrontendConvolutionBackpropData, EvaluationByHandAndAsAdjointOfConvolution)
   const Shape as{1, 3, 7, 8}, ws{2, 3, 3, 2};
   const Strides s{2, 3}, d{1, 2};
   const CoordinateDiff pb{1, 1}, pe{1, 0};
-  const auto av = random_values(ov::shape_size(as), 7);
-  const auto wv = random_values(ov::shape_size(ws), 8);
+  const auto av = random_small_ints(ov::shape_size(as), 7);
+  const auto wv = random_small_ints(ov::shape_size(ws), 8);
   auto a = param(element::f32, as);
   auto w = constant<float>(element::f32, ws, wv);
   auto conv = std::make_shared<v1::Convolution>(a, w, s, pb, pe, d);
   const Shape bs = conv->get_output_shape(0);
-  const auto bv = random_values(ov::shape_size(bs), 9);
+  const auto bv = random_small_ints(ov::shape_size(bs), 9);
   auto b = param(element::f32, bs);
   auto back = std::make_shared<v1::ConvolutionBackpropData>(
       b, w, constant<int64_t>(element::i64, {2}, {7, 8}), s, pb, pe, d);

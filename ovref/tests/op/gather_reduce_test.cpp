@@ -17,9 +17,6 @@ namespace v8 = ov::op::v8;
 namespace v12 = ov::op::v12;
 using Reduction = v12::ScatterElementsUpdate::Reduction;
 
-std::shared_ptr<ov::op::v0::Constant> i64(const std::vector<int64_t>& v) {
-  return constant(element::i64, ov::Shape{v.size()}, v);
-}
 std::shared_ptr<ov::op::v0::Constant> scalar(int64_t v) {
   return constant(element::i64, ov::Shape{}, std::vector<int64_t>{v});
 }

@@ -24,6 +24,11 @@ std::shared_ptr<ov::op::v0::Constant> constant(const ov::element::Type& type,
   return ov::op::v0::Constant::create(type, shape, v);
 }
 
+// A 1-D i64 constant holding `v` (axes, orders, bounds).
+inline std::shared_ptr<ov::op::v0::Constant> i64(const std::vector<int64_t>& v) {
+  return constant(ov::element::i64, ov::Shape{v.size()}, v);
+}
+
 // A tensor of `type` holding `values` converted element by element.
 template <typename T>
 ov::Tensor tensor(const ov::element::Type& type, const ov::Shape& shape,

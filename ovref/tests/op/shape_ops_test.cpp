@@ -17,10 +17,6 @@ namespace v0 = ov::op::v0;
 namespace v1 = ov::op::v1;
 namespace v3 = ov::op::v3;
 
-std::shared_ptr<v0::Constant> i64(const std::vector<int64_t>& v) {
-  return constant(element::i64, ov::Shape{v.size()}, v);
-}
-
 PartialShape reshaped(const PartialShape& in, const std::vector<int64_t>& pattern, bool zero) {
   return std::make_shared<v1::Reshape>(param(element::f32, in), i64(pattern), zero)
       ->get_output_partial_shape(0);

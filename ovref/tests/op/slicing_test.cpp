@@ -16,10 +16,6 @@ namespace v1 = ov::op::v1;
 namespace v8 = ov::op::v8;
 namespace v12 = ov::op::v12;
 
-std::shared_ptr<ov::op::v0::Constant> i64(const std::vector<int64_t>& v) {
-  return constant(element::i64, ov::Shape{v.size()}, v);
-}
-
 std::vector<int> iota(size_t n, int first = 0) {
   std::vector<int> v(n);
   std::iota(v.begin(), v.end(), first);

@@ -74,7 +74,7 @@ std::vector<int64_t> read_int64(const Tensor& tensor) {
   const auto& type = tensor.get_element_type();
   std::vector<int64_t> values(tensor.get_size());
   for (size_t i = 0; i < values.size(); ++i) {
-    values[i] = util::get_signed(type, tensor.data(), i);
+    values[i] = ::ov::util::get_signed(type, tensor.data(), i);
   }
   return values;
 }

@@ -26,6 +26,12 @@ std::vector<int64_t> normalize_axes(const Node* node, const std::vector<int64_t>
 // Throws unless the element type of input `port` is an integer type (or dynamic).
 void check_integral_input(const Node* node, size_t port, const char* what);
 
+// Whether the data movers (reshape, transpose, gather and their kin) copy elements of `type`:
+// static, whole bytes, not strings.
+inline bool byte_sized(const element::Type& type) {
+  return type.is_static() && type.bitwidth() >= 8 && type != element::string;
+}
+
 }  // namespace shape
 }  // namespace op
 }  // namespace ov
