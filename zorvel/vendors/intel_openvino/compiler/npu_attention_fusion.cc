@@ -28,6 +28,7 @@
 #include "openvino/pass/pattern/matcher.hpp"
 #include "openvino/pass/pattern/op/label.hpp"
 #include "openvino/pass/pattern/op/wrap_type.hpp"
+#include "zorvel/vendors/intel_openvino/compiler/npu_pass_util.h"
 
 namespace zorvel::openvino {
 
@@ -37,11 +38,6 @@ namespace pattern = ::ov::pass::pattern;
 
 constexpr int64_t kKvAlignment = 16;
 constexpr float kMaskedFill = -30000.0f;
-
-std::shared_ptr<ov::op::v0::Constant> ConstantInput(const ov::Node& node, size_t index) {
-  if (index >= node.get_input_size()) return nullptr;
-  return ov::as_type_ptr<ov::op::v0::Constant>(node.get_input_node_shared_ptr(index));
-}
 
 // `axis` of a tensor of rank `rank`, with a negative axis counted from the end.
 int64_t NormalizedAxis(int64_t axis, int64_t rank) { return axis < 0 ? axis + rank : axis; }
@@ -356,12 +352,6 @@ bool FuseSplitAttention(pattern::Matcher& m, bool pad_kv_to_alignment) {
       sdpa->get_friendly_name().c_str(), static_cast<int>(!k_tb), static_cast<int>(v_tb),
       static_cast<long long>(kv_len), static_cast<long long>(kv_pad));
   return true;
-}
-
-// The static 4-D shape of `shape`, if it has one.
-std::optional<ov::Shape> Static4D(const ov::PartialShape& shape) {
-  if (!shape.is_static() || shape.rank().get_length() != 4) return std::nullopt;
-  return shape.to_shape();
 }
 
 bool UnfoldOne(const std::shared_ptr<ov::op::v13::ScaledDotProductAttention>& sdpa) {

@@ -26,21 +26,12 @@
 #include "openvino/op/unsqueeze.hpp"
 #include "zorvel/c/zorvel_common.h"
 #include "zorvel/vendors/intel_openvino/compiler/npu_attention_fusion.h"
+#include "zorvel/vendors/intel_openvino/compiler/npu_pass_util.h"
 
 namespace zorvel::openvino {
 namespace {
 
 using Sdpa = ov::op::v13::ScaledDotProductAttention;
-
-// The static 4-D shape of `shape`, if it has one.
-std::optional<ov::Shape> Static4D(const ov::PartialShape& shape) {
-  if (!shape.is_static() || shape.rank().get_length() != 4) return std::nullopt;
-  return shape.to_shape();
-}
-
-std::shared_ptr<ov::op::v0::Constant> ConstantInput(const ov::Node& node, size_t index) {
-  return ov::as_type_ptr<ov::op::v0::Constant>(node.get_input_node_shared_ptr(index));
-}
 
 // The ratio r of a grouped-query fold: [1, Hq, S, D] reshaped to [1, Hq / r, r * S, D].
 std::optional<uint64_t> FoldRatio(const ov::Node* node) {
