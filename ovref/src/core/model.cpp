@@ -64,15 +64,16 @@ void Model::prerequirements(bool detect_parameters) {
       if (auto param = ov::as_type_ptr<op::v0::Parameter>(op)) m_parameters.push_back(param);
     }
   } else {
-    check_all_parameters_registered();
+    check_all_parameters_registered(ops);
   }
 }
 
-void Model::check_all_parameters_registered() const {
+void Model::check_all_parameters_registered(
+    const std::vector<std::shared_ptr<Node>>& ordered_ops) const {
   std::unordered_set<Node*> declared;
   for (const auto& p : m_parameters) declared.insert(p.get());
   std::stringstream unregistered;
-  for (const auto& node : get_ordered_ops()) {
+  for (const auto& node : ordered_ops) {
     if (ov::is_type<op::v0::Parameter>(node) && !declared.count(node.get())) {
       unregistered << node->get_friendly_name() << " ";
     }
@@ -107,9 +108,11 @@ void Model::replace_node(std::shared_ptr<Node> old, std::shared_ptr<Node> repl) 
   ov::replace_node(old, repl);
 }
 
+// One topological order serves both the validation and the parameter check.
 void Model::validate_nodes_and_infer_types() const {
-  for (const auto& node : get_ordered_ops()) node->revalidate_and_infer_types();
-  check_all_parameters_registered();
+  const auto ops = get_ordered_ops();
+  for (const auto& node : ops) node->revalidate_and_infer_types();
+  check_all_parameters_registered(ops);
 }
 
 size_t Model::get_graph_size() const {

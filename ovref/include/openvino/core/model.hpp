@@ -131,7 +131,8 @@ class OPENVINO_API Model : public std::enable_shared_from_this<Model> {
 
  private:
   void prerequirements(bool detect_parameters);
-  void check_all_parameters_registered() const;
+  // Throws when `ordered_ops` (this model's ops) holds a Parameter the model does not declare.
+  void check_all_parameters_registered(const std::vector<std::shared_ptr<Node>>& ordered_ops) const;
   const ov::Any& get_rt_info_path(const std::vector<std::string>& path) const;
   bool has_rt_info_path(const std::vector<std::string>& path) const;
   void set_rt_info_path(const ov::Any& value, const std::vector<std::string>& path);
