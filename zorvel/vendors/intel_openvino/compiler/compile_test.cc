@@ -31,9 +31,7 @@ namespace {
 
 using ::testing::HasSubstr;
 using ::testing::Not;
-using ::zorvel::host::HostApi;
 using ::zorvel::host::HostModel;
-using ::zorvel::host::HostOptions;
 using ::zorvel::host::HostSubgraph;
 using ::zorvel::host::TensorId;
 using ::zorvel::host::TensorType;
@@ -105,64 +103,9 @@ void AddSmallSubgraph(HostModel& model) {
   sg.AddOutput(sg.AddOp(kZorvelOpCodeAdd, {x, c}, "y", F32({1, 4})));
 }
 
-class CompileTest : public ::zorvel::testing::PluginTest {
+class CompileTest : public ::zorvel::testing::PluginCompileTest {
  protected:
-  void TearDown() override {
-    if (result_ != nullptr) table_->destroy_compiled_result(result_);
-    if (plugin_ != nullptr) table_->destroy_plugin(plugin_);
-  }
-
-  // Creates the plug-in with the vendor payload `payload` (no options at all when null).
-  void CreatePlugin(const char* payload) {
-    if (payload != nullptr) options_.SetOpaque("intel_openvino", payload);
-    ASSERT_EQ(table_->create_plugin(api_.table(), &plugin_, nullptr,
-                                    payload == nullptr ? nullptr : api_.Handle(options_)),
-              kZorvelStatusOk);
-  }
-
-  ZorvelStatus Compile(const char* soc_model) {
-    ::testing::internal::CaptureStderr();
-    const ZorvelStatus status = table_->compile(plugin_, soc_model, api_.Handle(model_), &result_);
-    log_ = ::testing::internal::GetCapturedStderr();
-    return status;
-  }
-
-  uint64_t NumModules() {
-    uint64_t n = 0;
-    EXPECT_EQ(table_->get_compiled_result_num_byte_code_modules(result_, &n), kZorvelStatusOk);
-    return n;
-  }
-  uint64_t NumCalls() {
-    uint64_t n = 0;
-    EXPECT_EQ(table_->get_compiled_result_num_calls(result_, &n), kZorvelStatusOk);
-    return n;
-  }
-  std::string Module(uint64_t i) {
-    const void* data = nullptr;
-    uint64_t size = 0;
-    EXPECT_EQ(table_->get_compiled_result_byte_code(result_, i, &data, &size), kZorvelStatusOk);
-    return std::string(static_cast<const char*>(data), size);
-  }
-  std::pair<std::string, uint64_t> Call(uint64_t i) {
-    const void* info = nullptr;
-    uint64_t size = 0;
-    uint64_t module = 99;
-    EXPECT_EQ(table_->get_compiled_result_call_info(result_, i, &info, &size, &module),
-              kZorvelStatusOk);
-    return {std::string(static_cast<const char*>(info), size), module};
-  }
-  size_t Count(const std::string& text) const {
-    size_t n = 0;
-    for (size_t at = log_.find(text); at != std::string::npos; at = log_.find(text, at + 1)) ++n;
-    return n;
-  }
-
-  HostApi api_;
-  HostModel model_;
-  HostOptions options_;
-  ZorvelCompilerPlugin plugin_ = nullptr;
-  ZorvelCompiledResult result_ = nullptr;
-  std::string log_;
+  ZorvelStatus Compile(const char* soc_model) { return CompileModel(soc_model); }
 };
 
 TEST_F(CompileTest, NoSubgraphsGiveAnEmptyResult) {

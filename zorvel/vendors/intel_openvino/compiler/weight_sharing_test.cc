@@ -31,9 +31,7 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 using ::zorvel::host::BufferId;
-using ::zorvel::host::HostApi;
 using ::zorvel::host::HostModel;
-using ::zorvel::host::HostOptions;
 using ::zorvel::host::HostSubgraph;
 using ::zorvel::host::TensorId;
 using ::zorvel::host::TensorType;
@@ -118,47 +116,20 @@ void AddSmallSubgraph(HostModel& model, const std::string& input = "x") {
   sg.AddOutput(sg.AddOp(kZorvelOpCodeAdd, {x, c}, "y", F32({1, 4})));
 }
 
-class WeightSharingTest : public ::zorvel::testing::PluginTest {
+class WeightSharingTest : public ::zorvel::testing::PluginCompileTest {
  protected:
-  void TearDown() override {
-    if (result_ != nullptr) table_->destroy_compiled_result(result_);
-    if (plugin_ != nullptr) table_->destroy_plugin(plugin_);
-  }
-
   // Compiles model_ with the vendor payload (no options at all when null) and keeps the modules.
   ZorvelStatus Compile(const char* payload, const char* soc_model = "LNL") {
-    if (result_ != nullptr) table_->destroy_compiled_result(result_);
-    if (plugin_ != nullptr) table_->destroy_plugin(plugin_);
-    result_ = nullptr;
-    plugin_ = nullptr;
-    HostOptions options;
-    if (payload != nullptr) options.SetOpaque("intel_openvino", payload);
-    EXPECT_EQ(table_->create_plugin(api_.table(), &plugin_, nullptr,
-                                    payload == nullptr ? nullptr : api_.Handle(options)),
-              kZorvelStatusOk);
-    ::testing::internal::CaptureStderr();
-    const ZorvelStatus status = table_->compile(plugin_, soc_model, api_.Handle(model_), &result_);
-    log_ = ::testing::internal::GetCapturedStderr();
+    Release();
     modules_.clear();
     calls_.clear();
+    CreatePlugin(payload);
+    const ZorvelStatus status = CompileModel(soc_model);
     if (status != kZorvelStatusOk) return status;
-    uint64_t modules = 0;
-    uint64_t calls = 0;
-    EXPECT_EQ(table_->get_compiled_result_num_byte_code_modules(result_, &modules), 0);
-    EXPECT_EQ(table_->get_compiled_result_num_calls(result_, &calls), 0);
-    for (uint64_t i = 0; i < modules; ++i) {
-      const void* data = nullptr;
-      uint64_t size = 0;
-      EXPECT_EQ(table_->get_compiled_result_byte_code(result_, i, &data, &size), 0);
-      modules_.emplace_back(static_cast<const char*>(data), size);
-    }
-    for (uint64_t i = 0; i < calls; ++i) {
-      const void* info = nullptr;
-      uint64_t size = 0;
-      uint64_t module = 99;
-      EXPECT_EQ(table_->get_compiled_result_call_info(result_, i, &info, &size, &module), 0);
-      calls_.emplace_back(std::string(static_cast<const char*>(info), size), module);
-    }
+    const uint64_t modules = NumModules();
+    const uint64_t calls = NumCalls();
+    for (uint64_t i = 0; i < modules; ++i) modules_.push_back(Module(i));
+    for (uint64_t i = 0; i < calls; ++i) calls_.push_back(Call(i));
     return status;
   }
 
@@ -187,14 +158,7 @@ class WeightSharingTest : public ::zorvel::testing::PluginTest {
     return names;
   }
 
-  size_t Count(const std::string& text) const { return Occurrences(log_, text); }
-
-  HostApi api_;
-  HostModel model_;
   ov::Core core_;
-  ZorvelCompilerPlugin plugin_ = nullptr;
-  ZorvelCompiledResult result_ = nullptr;
-  std::string log_;
   std::vector<std::string> modules_;
   std::vector<std::pair<std::string, uint64_t>> calls_;
 };
