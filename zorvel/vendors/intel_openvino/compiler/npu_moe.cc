@@ -413,6 +413,35 @@ ov::Output<ov::Node> GatherDequantWeights(const MoEGatherContext& context,
       context.first->gate_up_dequant_type);
 }
 
+namespace {
+
+// Every expert's down weights and down scales stacked along a new leading expert axis. Both are
+// null, after the abort line of `rewrite` ("MoEGather" or "MoEChunk"), when either does not stack.
+struct StackedDown {
+  std::shared_ptr<ov::op::v0::Constant> packed;
+  std::shared_ptr<ov::op::v0::Constant> scales;
+};
+StackedDown StackDownWeights(const MoELayer& layer, const char* rewrite, const char* name) {
+  std::vector<ov::Output<ov::Node>> down_packed;
+  std::vector<ov::Output<ov::Node>> down_scales;
+  for (const ExpertBranch& expert : layer.experts) {
+    down_packed.push_back(expert.down_packed);
+    down_scales.push_back(expert.down_scale);
+  }
+  StackedDown down{MakeStackedConstant(down_packed, StackedKey(layer, "down_packed")),
+                   MakeStackedConstant(down_scales, StackedKey(layer, "down_scale"))};
+  if (down.packed == nullptr || down.scales == nullptr) {
+    ZORVEL_LOG_INFO(
+        "[%s] rewrite[%s]: abort: down weights or scales are not uniform plain constants or "
+        "not byte-aligned.",
+        rewrite, name);
+    return {};
+  }
+  return down;
+}
+
+}  // namespace
+
 bool RewriteMoEGather(const MoELayer& layer) {
   const std::string& name_text = layer.topk->get_friendly_name();
   const char* name = name_text.c_str();
@@ -445,24 +474,11 @@ bool RewriteMoEGather(const MoELayer& layer) {
       GatherDequantWeights(context, halves.up_packed, halves.up_scales, "up");
   if (w_up.get_node() == nullptr) return false;
 
-  std::vector<ov::Output<ov::Node>> down_packed;
-  std::vector<ov::Output<ov::Node>> down_scales;
-  for (const ExpertBranch& expert : layer.experts) {
-    down_packed.push_back(expert.down_packed);
-    down_scales.push_back(expert.down_scale);
-  }
-  auto stacked_down = MakeStackedConstant(down_packed, StackedKey(layer, "down_packed"));
-  auto stacked_down_scale = MakeStackedConstant(down_scales, StackedKey(layer, "down_scale"));
-  if (stacked_down == nullptr || stacked_down_scale == nullptr) {
-    ZORVEL_LOG_INFO(
-        "[MoEGather] rewrite[%s]: abort: down weights or scales are not uniform plain constants or "
-        "not byte-aligned.",
-        name);
-    return false;
-  }
+  const StackedDown stacked_down = StackDownWeights(layer, "MoEGather", name);
+  if (stacked_down.packed == nullptr) return false;
   const ov::Output<ov::Node> w_down = DequantizeWeights(
-      GatherPackedRowsViaFlatten(stacked_down, flat_idx, k),
-      std::make_shared<ov::op::v8::Gather>(stacked_down_scale, flat_idx, axis0, 0),
+      GatherPackedRowsViaFlatten(stacked_down.packed, flat_idx, k),
+      std::make_shared<ov::op::v8::Gather>(stacked_down.scales, flat_idx, axis0, 0),
       e0.down_dequant_type);
 
   const ov::Output<ov::Node> x = e0.gate_up_matmul->input_value(0);
@@ -531,23 +547,10 @@ bool RewriteMoEChunk(const MoELayer& layer) {
   if (w_up.get_node() == nullptr) return false;
 
   const ExpertBranch& e0 = layer.experts[0];
-  std::vector<ov::Output<ov::Node>> down_packed;
-  std::vector<ov::Output<ov::Node>> down_scales;
-  for (const ExpertBranch& expert : layer.experts) {
-    down_packed.push_back(expert.down_packed);
-    down_scales.push_back(expert.down_scale);
-  }
-  auto stacked_down = MakeStackedConstant(down_packed, StackedKey(layer, "down_packed"));
-  auto stacked_down_scale = MakeStackedConstant(down_scales, StackedKey(layer, "down_scale"));
-  if (stacked_down == nullptr || stacked_down_scale == nullptr) {
-    ZORVEL_LOG_INFO(
-        "[MoEChunk] rewrite[%s]: abort: down weights or scales are not uniform plain constants or "
-        "not byte-aligned.",
-        name);
-    return false;
-  }
+  const StackedDown stacked_down = StackDownWeights(layer, "MoEChunk", name);
+  if (stacked_down.packed == nullptr) return false;
   const ov::Output<ov::Node> w_down =
-      DequantizeWeights(stacked_down, stacked_down_scale, e0.down_dequant_type);
+      DequantizeWeights(stacked_down.packed, stacked_down.scales, e0.down_dequant_type);
 
   const ov::Output<ov::Node> x = e0.gate_up_matmul->input_value(0);
   auto xt = std::make_shared<ov::op::v0::Tile>(x, I64({3}, {n, 1, 1}));
