@@ -53,6 +53,8 @@ Constant::Constant(bool memset_allocation, const element::Type& type, const Shap
   allocate_buffer(memset_allocation);
 }
 
+const void* Constant::get_data_ptr() const { return m_data ? m_data->get_ptr() : nullptr; }
+
 void Constant::allocate_buffer(bool memset_allocation) {
   const size_t byte_size = get_memory_size(m_element_type, shape_size(m_shape));
   if (m_element_type == element::string) {

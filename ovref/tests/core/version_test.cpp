@@ -34,7 +34,8 @@ TEST(Version, ReportedVersionComesFromTheEnvironmentOnEveryCall) {
   EXPECT_NE(std::string(old_version.description).find("not the Intel toolkit"), std::string::npos);
   std::ostringstream s;
   s << old_version;
-  EXPECT_NE(s.str().find("    Version : 2026.0.0\n    Build   : 2025.3.0-19807"), std::string::npos);
+  EXPECT_NE(s.str().find("    Version : 2026.0.0\n    Build   : 2025.3.0-19807"),
+            std::string::npos);
 
   ASSERT_EQ(setenv("OVREF_REPORTED_VERSION", "custom_build", 1), 0);
   EXPECT_STREQ(ov::get_openvino_version().buildNumber, "custom_build");

@@ -13,11 +13,16 @@
 #include "openvino/core/coordinate_diff.hpp"
 #include "openvino/core/type/element_type_traits.hpp"
 #include "openvino/op/op.hpp"
+#include "openvino/runtime/tensor.hpp"
+#if !defined(OVREF_STRICT) || defined(OVREF_DEVELOPER_API)
+// The buffer classes are the toolkit's developer API; its public Constant only names them.
 #include "openvino/runtime/aligned_buffer.hpp"
 #include "openvino/runtime/shared_buffer.hpp"
-#include "openvino/runtime/tensor.hpp"
+#endif
 
 namespace ov {
+
+class AlignedBuffer;
 namespace op {
 namespace v0 {
 
@@ -100,7 +105,7 @@ class OPENVINO_API Constant : public Op {
   AxisSet get_axis_set_val() const;
 
   size_t get_byte_size() const;
-  const void* get_data_ptr() const { return m_data ? m_data->get_ptr() : nullptr; }
+  const void* get_data_ptr() const;
 
   template <typename T>
   const T* get_data_ptr() const {

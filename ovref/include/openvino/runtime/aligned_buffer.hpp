@@ -1,5 +1,9 @@
 #pragma once
 
+#if defined(OVREF_STRICT) && !defined(OVREF_DEVELOPER_API)
+#error "openvino/runtime/aligned_buffer.hpp is the toolkit's developer API: link openvino::runtime::dev"
+#endif
+
 #include <cstddef>
 #include <memory>
 

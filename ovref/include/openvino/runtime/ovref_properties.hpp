@@ -1,5 +1,9 @@
 #pragma once
 
+#ifdef OVREF_STRICT
+#error "openvino/runtime/ovref_properties.hpp is an ovref extension: the toolkit has no such header"
+#endif
+
 #include "openvino/runtime/properties.hpp"
 #include "openvino/runtime/tensor.hpp"
 

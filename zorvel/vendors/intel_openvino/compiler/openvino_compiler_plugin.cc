@@ -25,6 +25,7 @@
 #include "zorvel/vendors/intel_openvino/compiler/intel_openvino_options_reader.h"
 #include "zorvel/vendors/intel_openvino/compiler/npu_optimizer.h"
 #include "zorvel/vendors/intel_openvino/compiler/openvino_compile_context.h"
+#include "zorvel/vendors/intel_openvino/compiler/openvino_runtime_release.h"
 #include "zorvel/vendors/intel_openvino/compiler/openvino_soc_config.h"
 #include "zorvel/vendors/intel_openvino/compiler/openvino_version_info.h"
 #include "zorvel/vendors/intel_openvino/compiler/partition_blob.h"
@@ -327,6 +328,8 @@ ZorvelStatus CompilePartition(ZorvelCompilerPlugin plugin, const char* soc_model
   if (sharing.on) out.kv_cache_extent = KvCacheExtent(*ov_model);
 
   const ov::AnyMap properties = config->properties;
+  const ZorvelStatus release_status = CheckRuntimeRelease(config->device, properties, partition);
+  if (release_status != kZorvelStatusOk) return release_status;
   ReportRuntimeAndDevices("OpenVINO Compiler", config->device.c_str(), properties);
   ZORVEL_LOG_INFO("Compiling partition %d for device %s", partition, config->device.c_str());
   ov::CompiledModel compiled = core.compile_model(ov_model, config->device, properties);

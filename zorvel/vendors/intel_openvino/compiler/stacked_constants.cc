@@ -8,7 +8,7 @@
 #include "openvino/core/shape.hpp"
 #include "openvino/op/convert.hpp"
 #include "openvino/op/multiply.hpp"
-#include "openvino/runtime/aligned_buffer.hpp"
+#include "openvino/runtime/tensor.hpp"
 
 namespace zorvel::openvino {
 
@@ -57,17 +57,18 @@ std::shared_ptr<ov::op::v0::Constant> MakeStackedConstant(
     }
   }
 
-  auto buffer = std::make_shared<ov::AlignedBuffer>(constants.size() * slice_bytes);
-  auto* bytes = static_cast<uint8_t*>(buffer->get_ptr());
+  ov::Shape stacked_shape{constants.size()};
+  stacked_shape.insert(stacked_shape.end(), shape.begin(), shape.end());
+  // A tensor of the toolkit's public API holds the stacked bytes; the constant shares it.
+  ov::Tensor stacked_data(type, stacked_shape);
   if (slice_bytes > 0) {
-    std::memset(bytes, 0, buffer->size());
+    auto* bytes = static_cast<uint8_t*>(stacked_data.data());
+    std::memset(bytes, 0, stacked_data.get_byte_size());
     for (size_t i = 0; i < constants.size(); ++i) {
       std::memcpy(bytes + i * slice_bytes, constants[i]->get_data_ptr(), slice_bytes);
     }
   }
-  ov::Shape stacked_shape{constants.size()};
-  stacked_shape.insert(stacked_shape.end(), shape.begin(), shape.end());
-  auto stacked = std::make_shared<ov::op::v0::Constant>(type, stacked_shape, buffer);
+  auto stacked = std::make_shared<ov::op::v0::Constant>(stacked_data);
   stacked->set_friendly_name(key);
   stacked->get_rt_info()[GeneratedConstantRtKey()] = ZorvelGeneratedConstantAttribute(key);
   return stacked;

@@ -1,5 +1,9 @@
 #pragma once
 
+#if defined(OVREF_STRICT) && !defined(OVREF_DEVELOPER_API)
+#error "openvino/core/rt_info/weightless_caching_attributes.hpp is the toolkit's developer API: link openvino::runtime::dev"
+#endif
+
 #include <memory>
 
 #include "openvino/core/node.hpp"
