@@ -14,6 +14,7 @@
 
 #include "openvino/core/except.hpp"
 #include "openvino/core/model.hpp"
+#include "openvino/core/version.hpp"
 #include "openvino/runtime/intel_gpu/properties.hpp"
 #include "openvino/runtime/intel_npu/properties.hpp"
 #include "openvino/runtime/properties.hpp"
@@ -419,6 +420,21 @@ const SpecTable& NpuwSpecs() {
   return t;
 }
 
+// NPUW options that arrived with the 2026 releases: when OVREF_REPORTED_VERSION makes ovref report
+// an older release, its NPU does not know them, as that release's NPU plug-in does not.
+bool DeclaredByReportedRelease(const std::string& key) {
+  if (key != "NPUW_MOE_TOKEN_CHUNK_SIZE" && key != "NPUW_FOLD_ONLY") return true;
+  const char* build = get_openvino_version().buildNumber;
+  int major = 0;
+  size_t digits = 0;
+  for (; build[digits] != '\0' && std::isdigit(static_cast<unsigned char>(build[digits])) &&
+         digits < 6;
+       ++digits) {
+    major = major * 10 + (build[digits] - '0');
+  }
+  return digits == 0 || build[digits] != '.' || major >= 2026;
+}
+
 const SpecTable& SpecsFor(DeviceKind kind) {
   static const SpecTable cpu = CpuSpecs();
   static const SpecTable gpu = GpuSpecs();
@@ -588,7 +604,7 @@ AnyMap ParseDeviceProperties(const Device& device, const AnyMap& properties) {
     if (npu && key != "NPU_USE_NPUW" && key.find("NPUW") != std::string::npos) {
       if (!use_npuw) continue;  // NPUW options mean nothing on the plain path
       const Spec* spec = Find(NpuwSpecs(), key);
-      if (spec == nullptr) ThrowUnknown(device.kind, key);
+      if (spec == nullptr || !DeclaredByReportedRelease(key)) ThrowUnknown(device.kind, key);
       const auto v = ParseValue(*spec, value, true);
       if (!v) ThrowBadValue(device.kind, *spec, value);
       parsed[key] = *v;

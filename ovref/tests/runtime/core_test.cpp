@@ -206,6 +206,28 @@ TEST(CoreProperties, HintAsTextOrEnumAndBooleanSpellings) {
   EXPECT_EQ(cpu.get_property(ov::model_name), "test_model");
 }
 
+// Reporting a 2025 release, the NPU does not know the NPUW options that came with 2026.
+TEST(CoreProperties, NpuwOptionsOfLaterReleasesAreUnknownToAnOlderReportedRelease) {
+  ov::Core core;
+  const auto model = MakeModel();
+  const ov::AnyMap npuw = {{"NPU_USE_NPUW", "YES"}, {"NPUW_DEVICES", "NPU"}, {"NPUW_CWAI", "YES"}};
+  for (const char* key : {"NPUW_MOE_TOKEN_CHUNK_SIZE", "NPUW_FOLD_ONLY"}) {
+    ov::AnyMap properties = npuw;
+    properties[key] = key == std::string("NPUW_FOLD_ONLY") ? "attn" : "0";
+    {
+      ScopedEnv env("OVREF_REPORTED_VERSION", "2025.3.0-19807-44526285f24-releases/2025/3");
+      EXPECT_TRUE(Contains(ErrorOf([&] { core.compile_model(model, "NPU", properties); }),
+                           std::string("[ NOT_FOUND ] Option '") + key +
+                               "' is not supported for current configuration"));
+      EXPECT_NO_THROW(core.compile_model(model, "NPU", npuw));
+    }
+    for (const char* build : {"2026.1.0-1-abc-releases/2026/1", "custom_build"}) {
+      ScopedEnv env("OVREF_REPORTED_VERSION", build);
+      EXPECT_NO_THROW(core.compile_model(model, "NPU", properties)) << key << " on " << build;
+    }
+  }
+}
+
 TEST(CoreProperties, SetPropertyIsRememberedPerDevice) {
   ov::Core core;
   core.set_property("GPU", ov::hint::performance_mode(ov::hint::PerformanceMode::THROUGHPUT));
