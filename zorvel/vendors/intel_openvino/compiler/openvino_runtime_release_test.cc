@@ -182,22 +182,13 @@ TEST_F(OlderRuntimeCompileTest, MultiTokenMoEPartitionIsRefusedOn2025) {
 // preset are refused on 2025; the ovref default (2026.0) compiles them.
 TEST_F(OlderRuntimeCompileTest, HfaPartitionIsRefusedOn2025) {
   CreatePlugin("configs_map.enable_hfa = \"true\"\n");
+  host::SharedWeights shared;
   host::AttentionBlockOptions options;
   options.cache_length = 10;
   options.new_tokens = 4;
+  options.shared_weights = &shared;
   host::AddSplitAttentionBlock(model_.AddSubgraph(), options);
   host::AddSplitAttentionBlock(model_.AddSubgraph(), options);
-  const host::HostSubgraph& first = model_.subgraph(0);
-  host::HostSubgraph& second = model_.subgraph(1);
-  for (host::TensorId i = 0; i < second.num_tensors(); ++i) {
-    host::HostTensor& tensor = second.tensor(i);
-    if (tensor.weights.buffer_id < 0) continue;
-    for (host::TensorId j = 0; j < first.num_tensors(); ++j) {
-      if (first.tensor(j).name != tensor.name) continue;
-      tensor.weights.buffer_id = first.tensor(j).weights.buffer_id;
-      tensor.weights.buffer = first.tensor(j).weights.buffer;
-    }
-  }
 
   ASSERT_EQ(CompileOn(k2025Build), kZorvelStatusErrorUnsupported) << log_;
   EXPECT_EQ(result_, nullptr);
