@@ -181,33 +181,31 @@ std::vector<Variant> MoEVariants() {
          o.down_scale = true;
        }},
   };
-  struct Size {
-    int32_t experts;
-    int32_t top_k;
-    ZorvelElementType type;
-  };
-  const std::vector<Size> sizes = {
-      {4, 2, kZorvelElementTypeInt4},  {8, 1, kZorvelElementTypeUInt4},
-      {16, 4, kZorvelElementTypeInt4}, {4, 4, kZorvelElementTypeUInt4},
-      {8, 2, kZorvelElementTypeInt4},  {16, 1, kZorvelElementTypeUInt4}};
+  // Every form on 1 and 8 tokens, with 4, 8 and 16 experts, top-1, -2 and -4, i4 and u4 weights.
   std::vector<Variant> v;
-  for (size_t f = 0; f < forms.size(); ++f) {
+  uint32_t seed = 0;
+  for (const MoEForm& form : forms) {
     for (int32_t tokens : {1, 8}) {
-      const Size& size = sizes[(f * 2 + (tokens > 1 ? 1 : 0)) % sizes.size()];
-      host::MoEBlockOptions o;
-      o.experts = size.experts;
-      o.top_k = size.top_k;
-      o.weight_type = size.type;
-      o.tokens = tokens;
-      o.seed = static_cast<uint32_t>(f * 31 + tokens);
-      forms[f].set(o);
-      const std::string name = "moe " + forms[f].name + ", " + std::to_string(size.experts) +
-                               " experts top-" + std::to_string(size.top_k) +
-                               (size.type == kZorvelElementTypeInt4 ? " i4" : " u4") + ", " +
-                               std::to_string(tokens) + (tokens == 1 ? " token" : " tokens");
-      v.push_back({name,
-                   [o](host::HostModel& model) { host::AddMoESubgraph(model, o); },
-                   {tokens == 1 ? "MoEGather" : "MoEChunk"}});
+      for (int32_t experts : {4, 8, 16}) {
+        for (int32_t top_k : {1, 2, 4}) {
+          for (ZorvelElementType type : {kZorvelElementTypeInt4, kZorvelElementTypeUInt4}) {
+            host::MoEBlockOptions o;
+            o.experts = experts;
+            o.top_k = top_k;
+            o.weight_type = type;
+            o.tokens = tokens;
+            o.seed = ++seed;
+            form.set(o);
+            const std::string name = "moe " + form.name + ", " + std::to_string(experts) +
+                                     " experts top-" + std::to_string(top_k) +
+                                     (type == kZorvelElementTypeInt4 ? " i4, " : " u4, ") +
+                                     std::to_string(tokens) + (tokens == 1 ? " token" : " tokens");
+            v.push_back({name,
+                         [o](host::HostModel& model) { host::AddMoESubgraph(model, o); },
+                         {tokens == 1 ? "MoEGather" : "MoEChunk"}});
+          }
+        }
+      }
     }
   }
   return v;
