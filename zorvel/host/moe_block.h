@@ -5,7 +5,7 @@
 //
 //   logits = FULLY_CONNECTED(x, router)            [T, N]
 //   probs = SOFTMAX(logits); values, ids = TOPK_V2(probs, K)
-//   for each expert e:
+//   for each expert e (the default form; MoEBlockOptions selects the others):
 //     weight_e = SUM(MUL(CAST(EQUAL(ids, e)), values), axis 1, keep_dims)        [T, 1]
 //     gate, up = SPLIT(FULLY_CONNECTED(x, gate_up_e))     gate_up_e: packed [2I, H]
 //     out_e = FULLY_CONNECTED(MUL(GELU(gate, tanh), up), down_e)   down_e: packed [H, I]

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -597,7 +598,16 @@ FuseSplitAttentionToSDPA::FuseSplitAttentionToSDPA(bool pad_kv_to_alignment) {
       {pattern::wrap_type<ov::op::v0::MatMul>({pattern::any_input(), pattern::any_input()}),
        pattern::wrap_type<ov::op::v0::MatMul>({pattern::any_input(), pattern::any_input()})});
   ov::matcher_pass_callback callback = [pad_kv_to_alignment](pattern::Matcher& m) {
-    return FuseSplitAttention(m, pad_kv_to_alignment);
+    // Nothing is connected before the last step, so a replacement that fails to build leaves the
+    // split form in place.
+    try {
+      return FuseSplitAttention(m, pad_kv_to_alignment);
+    } catch (const std::exception& e) {
+      ZORVEL_LOG_DEBUG(
+          "FuseSplitAttentionToSDPA[%s]: decline: the fused attention does not build (%s)",
+          m.get_match_root()->get_friendly_name().c_str(), e.what());
+      return false;
+    }
   };
   register_matcher(std::make_shared<pattern::Matcher>(root, "FuseSplitAttentionToSDPA"), callback);
 }
@@ -634,7 +644,13 @@ bool UnfoldGqaSequenceFold::run_on_model(const std::shared_ptr<ov::Model>& model
   }
   size_t count = 0;
   for (const auto& sdpa : found) {
-    if (UnfoldOne(sdpa)) ++count;
+    try {
+      if (UnfoldOne(sdpa)) ++count;
+    } catch (const std::exception& e) {
+      ZORVEL_LOG_DEBUG(
+          "UnfoldGqaSequenceFold[%s]: decline: the head-parallel form does not build (%s)",
+          sdpa->get_friendly_name().c_str(), e.what());
+    }
   }
   ZORVEL_LOG_INFO("UnfoldGqaSequenceFold: rewrote %zu of %zu SDPA op(s) back to head-parallel form",
                   count, found.size());

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <numeric>
 #include <optional>
@@ -1125,7 +1126,15 @@ bool MoEGatherRewrite::run_on_model(const std::shared_ptr<ov::Model>& model) {
   multi_token_ = layers[0].multi_token;
   bool rewritten = false;
   for (const MoELayer& layer : layers) {
-    rewritten |= layer.multi_token ? RewriteMoEChunk(layer) : RewriteMoEGather(layer);
+    // The checks above are meant to leave nothing for node validation to refuse; should a
+    // replacement still fail to build, nothing of it is connected yet and the layer stays dense.
+    try {
+      rewritten |= layer.multi_token ? RewriteMoEChunk(layer) : RewriteMoEGather(layer);
+    } catch (const std::exception& e) {
+      ZORVEL_LOG_DEBUG("[%s] rewrite[%s]: decline: the replacement does not build (%s)",
+                       layer.multi_token ? "MoEChunk" : "MoEGather",
+                       layer.topk->get_friendly_name().c_str(), e.what());
+    }
   }
   return rewritten;
 }
