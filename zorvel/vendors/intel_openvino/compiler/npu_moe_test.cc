@@ -25,6 +25,7 @@
 #include "openvino/op/multiply.hpp"
 #include "openvino/op/parameter.hpp"
 #include "openvino/op/reduce_sum.hpp"
+#include "openvino/op/relu.hpp"
 #include "openvino/op/scatter_elements_update.hpp"
 #include "openvino/op/softmax.hpp"
 #include "openvino/op/split.hpp"
@@ -64,11 +65,11 @@ struct LayerSpec {
   bool column_scales = false;     // the fused gate+up scales are per column, [H]
   bool k_from_parameter = false;
   std::string name = "router";
-  size_t rank = 2;          // of x: 1 ([H]), 2 ([T, H]) or 3 ([1, T, H])
-  bool residual = false;    // the experts' sum also adds x
-  int odd_expert = -1;      // this expert's activation is erf GELU
-  bool swish_op = false;    // the activation is a v4::Swish op
-  size_t extra_scores = 0;  // the router scores more choices than there are experts
+  size_t rank = 2;            // of x: 1 ([H]), 2 ([T, H]) or 3 ([1, T, H])
+  bool residual = false;      // the experts' sum also adds x
+  int odd_expert = -1;        // this expert's activation is erf GELU
+  std::string activation_op;  // "swish", "relu" or "gelu_v0" instead of GELU(tanh)
+  size_t extra_scores = 0;    // the router scores more choices than there are experts
 };
 
 class ModelBuilder {
@@ -112,8 +113,12 @@ class ModelBuilder {
       auto split = std::make_shared<ov::op::v1::Split>(
           gu, Constant::create(ov::element::i64, ov::Shape{}, {-1}), 2);
       ov::Output<ov::Node> act;
-      if (spec.swish_op) {
+      if (spec.activation_op == "swish") {
         act = std::make_shared<ov::op::v4::Swish>(split->output(0));
+      } else if (spec.activation_op == "relu") {
+        act = std::make_shared<ov::op::v0::Relu>(split->output(0));
+      } else if (spec.activation_op == "gelu_v0") {
+        act = std::make_shared<ov::op::v0::Gelu>(split->output(0));
       } else {
         act = std::make_shared<ov::op::v7::Gelu>(split->output(0),
                                                  static_cast<int>(e) == spec.odd_expert
@@ -610,13 +615,15 @@ TEST_F(MoETest, FormsTheRewritesCannotRebuildStayDense) {
   }
 }
 
-TEST_F(MoETest, SwishOpIsCarriedThroughBothRewrites) {
-  for (ov::Dimension tokens : {ov::Dimension(1), ov::Dimension(8)}) {
-    LayerSpec spec;
-    spec.swish_op = true;
-    spec.tokens = tokens;
-    SCOPED_TRACE(tokens);
-    ExpectSameNumbers(OneLayer(spec), tokens != 1);
+TEST_F(MoETest, ActivationOpsAreCarriedThroughBothRewrites) {
+  for (const char* op : {"swish", "relu", "gelu_v0"}) {
+    for (ov::Dimension tokens : {ov::Dimension(1), ov::Dimension(8)}) {
+      LayerSpec spec;
+      spec.activation_op = op;
+      spec.tokens = tokens;
+      SCOPED_TRACE(::testing::Message() << op << ", tokens " << tokens);
+      ExpectSameNumbers(OneLayer(spec), tokens != 1);
+    }
   }
 }
 
