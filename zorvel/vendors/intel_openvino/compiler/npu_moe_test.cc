@@ -725,6 +725,38 @@ TEST_F(TranslatedMoETest, HostLayersAreRewrittenWithTheSameNumbers) {
   }
 }
 
+TEST_F(TranslatedMoETest, FormsStackTheSameKeysAndBytesForOneAndManyTokens) {
+  // A prefill and a decode step of one layer read the same weights; whichever rewrite each takes,
+  // their stacked constants must come out under the same keys with the same bytes.
+  std::map<std::string, std::pair<ov::Shape, std::vector<uint8_t>>> stacked[2];
+  for (int32_t tokens : {1, 8}) {
+    host::MoEBlockOptions options;
+    options.tokens = tokens;
+    options.separate_gate_up = true;
+    options.activation = host::MoEActivation::kSwish;
+    options.down_bias = true;
+    options.down_scale = true;
+    auto model = Translate(options, 1);
+    ASSERT_NE(model, nullptr);
+    CompileConfig config;
+    config.device = "NPU";
+    config.enable_moe_gather = true;
+    ::testing::internal::CaptureStderr();
+    OptimizeForNpu(config, model);
+    log_ = ::testing::internal::GetCapturedStderr();
+    EXPECT_THAT(log_, HasSubstr(": OK, replaced chain root")) << log_;
+    stacked[tokens == 1 ? 0 : 1] = GeneratedConstants(model);
+  }
+  std::set<std::string> keys;
+  for (const auto& [key, value] : stacked[0]) keys.insert(key);
+  const std::string p = "zorvel.stacked:moe_layer_0.";
+  EXPECT_EQ(keys, (std::set<std::string>{p + "down_packed", p + "down_scale", p + "gate_packed",
+                                         p + "gate_scale", p + "post0_bias", p + "post1_scale",
+                                         p + "up_packed", p + "up_scale"}));
+  EXPECT_EQ(stacked[0].at(p + "post0_bias").first, (ov::Shape{4, 1, 16}));
+  EXPECT_EQ(stacked[0], stacked[1]);
+}
+
 TEST(MoEGatherRewrite, TypeInformation) {
   const auto& info = MoEGatherRewrite::get_type_info_static();
   EXPECT_STREQ(info.name, "MoEGatherRewrite");
