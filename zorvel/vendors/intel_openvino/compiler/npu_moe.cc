@@ -566,8 +566,9 @@ bool RewriteConditionsHold(const MoELayer& layer, const std::string& tag, int64_
   }
   // The input [T, H] and the widths of every projection.
   const ov::PartialShape& x_shape = x.get_partial_shape();
+  const bool one_token = tag == "MoEGather";
   if (x_shape.rank().is_dynamic() || x_shape.size() != 2 || x_shape[1].is_dynamic() ||
-      !x_shape[0].compatible(indices[0])) {
+      !x_shape[0].compatible(indices[0]) || (one_token && x_shape[0] != ov::Dimension(1))) {
     why = "the expert input " + ShapeText(x_shape) + " is not [T, H] for the indices " +
           ShapeText(indices);
     return false;
