@@ -2,8 +2,9 @@
 #define ZORVEL_VENDORS_INTEL_OPENVINO_COMPILER_NPU_MOE_H_
 
 // Mixture-of-experts layers of an NPU partition: finding them (a router TopK whose indices are
-// compared with every expert id, each expert a GEGLU feed-forward over packed low-bit weights),
-// checking that a layer can be rewritten, and the two rewrites. A single-token layer becomes a
+// compared with every expert id, each expert a gated or ungated feed-forward over packed low-bit
+// weights, see ExpertForm), checking that a layer can be rewritten exactly, and the two rewrites,
+// which rebuild the experts' own form. A single-token layer becomes a
 // gather-K subgraph that computes only the K chosen experts from stacked weights; a multi-token
 // layer becomes a dense batched subgraph over all experts weighted by a [T, N] routing matrix.
 
