@@ -199,12 +199,48 @@ std::unique_ptr<HostModel> BuildExampleLanguageModel(int layers) {
   return model;
 }
 
+namespace {
+
+// Single-block models in forms the NPU rewrites take besides the example's.
+std::unique_ptr<HostModel> BuildVariantModel(const std::string& name) {
+  auto model = std::make_unique<HostModel>();
+  if (name == "gqa-26+7") {  // folded GQA whose merged length 33 the fusion pads to 48
+    host::AttentionBlockOptions o;
+    o.heads = 8;
+    o.kv_heads = 2;
+    o.head_size = 8;
+    o.cache_length = 26;
+    o.new_tokens = 7;
+    host::AddFoldedGqaAttentionBlock(model->AddSubgraph(), o);
+    return model;
+  }
+  host::MoEBlockOptions o;
+  o.activation = host::MoEActivation::kSwish;
+  if (name == "moe-swiglu-1") {  // SwiGLU experts, separate gate and up, one token
+    o.separate_gate_up = true;
+  } else if (name == "moe-scaled-8") {  // activation on the second half, bias and scale, 8 tokens
+    o.activation_on_up_half = true;
+    o.down_bias = true;
+    o.down_scale = true;
+    o.tokens = 8;
+    o.experts = 8;
+  } else {
+    return nullptr;
+  }
+  host::AddMoESubgraph(*model, o);
+  return model;
+}
+
+}  // namespace
+
 std::unique_ptr<HostModel> BuildBuiltinModel(const std::string& name) {
   if (name == kExampleModelName) return BuildExampleLanguageModel();
   if (name == "small") return BuildSmallPartitionModel();
-  return nullptr;
+  return BuildVariantModel(name);
 }
 
-std::vector<std::string> BuiltinModelNames() { return {kExampleModelName, "small"}; }
+std::vector<std::string> BuiltinModelNames() {
+  return {kExampleModelName, "small", "gqa-26+7", "moe-swiglu-1", "moe-scaled-8"};
+}
 
 }  // namespace zorvel::tools

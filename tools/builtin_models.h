@@ -31,7 +31,8 @@ std::unique_ptr<host::HostModel> BuildSmallPartitionModel();
 // "layer<l>/attn_v_heads" [1,2,S,8], then "logits" [S,64].
 std::unique_ptr<host::HostModel> BuildExampleLanguageModel(int layers = 1);
 
-// The models above by name ("example", "small"), or null.
+// The models above by name ("example", "small"), single-block variants for the NPU rewrites
+// ("gqa-26+7", "moe-swiglu-1", "moe-scaled-8"), or null.
 std::unique_ptr<host::HostModel> BuildBuiltinModel(const std::string& name);
 std::vector<std::string> BuiltinModelNames();
 

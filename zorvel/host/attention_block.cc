@@ -87,6 +87,12 @@ class BlockBuilder {
     return sg_.AddOp(kZorvelOpCodeTranspose, {x, perm}, Name(what), F32(out_dims));
   }
 
+  // Swaps the last two axes of a 4-D tensor.
+  TensorId SwapLastAxes(TensorId x, const std::string& what, const std::vector<int32_t>& out_dims) {
+    const TensorId perm = Int32Constant(what + "_perm", {0, 1, 3, 2});
+    return sg_.AddOp(kZorvelOpCodeTranspose, {x, perm}, Name(what), F32(out_dims));
+  }
+
   // [1, S, heads * D] -> [1, heads, S, D].
   TensorId ToHeads(TensorId x, const std::string& what, int32_t heads) {
     const int32_t s = o_.new_tokens;
@@ -117,9 +123,10 @@ class BlockBuilder {
     const int32_t c = o_.cache_length;
     const int32_t s = o_.new_tokens;
     const int32_t d = o_.head_size;
+    const bool k_adj = !o_.keys_transposed;
     const TensorId cache_scores =
-        BatchMatmul(q, k_cache, true, "cache_scores", {1, heads, rows, c});
-    const TensorId new_scores = BatchMatmul(q, k_new, true, "new_scores", {1, heads, rows, s});
+        BatchMatmul(q, k_cache, k_adj, "cache_scores", {1, heads, rows, c});
+    const TensorId new_scores = BatchMatmul(q, k_new, k_adj, "new_scores", {1, heads, rows, s});
     const TensorId scores = sg_.AddTensor(Name("scores"), F32({1, heads, rows, c + s}));
     sg_.AddOp(kZorvelOpCodeConcatenation, {cache_scores, new_scores}, {scores})
         .SetOption(kConcatenationAxis, 3);
@@ -129,10 +136,11 @@ class BlockBuilder {
     sg_.AddOp(kZorvelOpCodeSoftmax, {masked}, {probs}).SetOption(kSoftmaxBeta, 1.0f);
     const TensorId cache_probs = Slice(probs, "cache_probs", 0, c, {1, heads, rows, c});
     const TensorId new_probs = Slice(probs, "new_probs", c, s, {1, heads, rows, s});
+    const bool v_adj = o_.values_transposed;
     const TensorId cache_out =
-        BatchMatmul(cache_probs, v_cache, false, "cache_values", {1, heads, rows, d});
+        BatchMatmul(cache_probs, v_cache, v_adj, "cache_values", {1, heads, rows, d});
     const TensorId new_out =
-        BatchMatmul(new_probs, v_new, false, "new_values", {1, heads, rows, d});
+        BatchMatmul(new_probs, v_new, v_adj, "new_values", {1, heads, rows, d});
     return sg_.AddOp(kZorvelOpCodeAdd, {cache_out, new_out}, Name("context"),
                      F32({1, heads, rows, d}));
   }
@@ -148,9 +156,25 @@ class BlockBuilder {
     AttentionBlock block;
     block.x = hidden.has_value() ? *hidden : sg_.AddInput(Name("x"), F32({1, s, width}));
     // Named as runtimes name their cache inputs, so the plug-in reports the cache extent.
-    block.k_cache = sg_.AddInput(Name("kv_cache_k"), F32({1, hkv, c, d}));
-    block.v_cache = sg_.AddInput(Name("kv_cache_v"), F32({1, hkv, c, d}));
-    block.mask = sg_.AddInput(Name("mask"), F32({1, 1, s, c + s}));
+    block.k_cache = sg_.AddInput(Name("kv_cache_k"),
+                                 F32(o_.keys_transposed ? std::vector<int32_t>{1, hkv, d, c}
+                                                        : std::vector<int32_t>{1, hkv, c, d}));
+    block.v_cache = sg_.AddInput(Name("kv_cache_v"),
+                                 F32(o_.values_transposed ? std::vector<int32_t>{1, hkv, d, c}
+                                                          : std::vector<int32_t>{1, hkv, c, d}));
+    if (o_.causal_mask) {
+      // New token i sees the cache and the new tokens up to itself.
+      std::vector<float> mask(static_cast<size_t>(s) * static_cast<size_t>(c + s), 0.0f);
+      for (int32_t i = 0; i < s; ++i) {
+        for (int32_t j = c + i + 1; j < c + s; ++j) {
+          mask[static_cast<size_t>(i) * static_cast<size_t>(c + s) + static_cast<size_t>(j)] =
+              -10000.0f;
+        }
+      }
+      block.mask = Constant<float>("causal_mask", {1, 1, s, c + s}, mask);
+    } else {
+      block.mask = sg_.AddInput(Name("mask"), F32({1, 1, s, c + s}));
+    }
 
     // The query carries the 1/sqrt(D) score scale, so the attention itself is unscaled.
     const TensorId q_proj = Project(block.x, "q_proj", width, width);
@@ -161,9 +185,11 @@ class BlockBuilder {
     const TensorId q = ToHeads(q_scaled, "q", h);
     block.k_new = ToHeads(Project(block.x, "k_proj", width, hkv * d), "k", hkv);
     block.v_new = ToHeads(Project(block.x, "v_proj", width, hkv * d), "v", hkv);
+    if (o_.keys_transposed) block.k_new = SwapLastAxes(block.k_new, "k_stored", {1, hkv, d, s});
+    if (o_.values_transposed) block.v_new = SwapLastAxes(block.v_new, "v_stored", {1, hkv, d, s});
 
     TensorId context;
-    if (ratio == 1) {
+    if (ratio == 1 || o_.broadcast_kv) {
       context = SplitAttention(q, block.k_cache, block.k_new, block.v_cache, block.v_new,
                                block.mask, h, s);
     } else {
@@ -226,8 +252,9 @@ void CheckHidden(HostSubgraph& subgraph, const AttentionBlockOptions& o,
 AttentionBlock AddSplitAttentionBlock(HostSubgraph& subgraph, const AttentionBlockOptions& options,
                                       std::optional<TensorId> hidden) {
   CheckSizes(options);
-  if (options.heads != options.kv_heads) {
-    throw std::invalid_argument("attention block: split attention needs heads == kv_heads");
+  if (options.heads != options.kv_heads && !(options.broadcast_kv && options.kv_heads == 1)) {
+    throw std::invalid_argument(
+        "attention block: split attention needs heads == kv_heads, or one broadcast KV head");
   }
   CheckHidden(subgraph, options, hidden);
   return BlockBuilder(subgraph, options).Build(hidden);

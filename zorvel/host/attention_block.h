@@ -43,6 +43,13 @@ struct AttentionBlockOptions {
   // When set, the block's constants go through it, so blocks of several subgraphs with equal
   // options and seed read the same weight buffers.
   SharedWeights* shared_weights = nullptr;
+  // Layouts and masks other converters write:
+  bool keys_transposed = false;    // keys stored [1, Hkv, D, C]; scores = q x k (no adj_y)
+  bool values_transposed = false;  // values stored [1, Hkv, D, C]; context = probs x v^T
+  bool causal_mask = false;        // a constant causal mask in the graph instead of the mask input
+  // Split attention with one KV head that the BATCH_MATMULs broadcast over all query heads
+  // (multi-query attention without the fold); needs kv_heads == 1.
+  bool broadcast_kv = false;
 };
 
 // The tensors of a built block. Inputs the builder created are appended to the subgraph's inputs
@@ -51,15 +58,16 @@ struct AttentionBlockOptions {
 // when requested (then k_new and v_new when requested).
 struct AttentionBlock {
   TensorId x = 0;        // hidden states [1, S, Hq*D]
-  TensorId k_cache = 0;  // [1, Hkv, C, D]
-  TensorId v_cache = 0;  // [1, Hkv, C, D]
-  TensorId mask = 0;     // additive mask [1, 1, S, C+S]
-  TensorId k_new = 0;    // [1, Hkv, S, D]
-  TensorId v_new = 0;    // [1, Hkv, S, D]
+  TensorId k_cache = 0;  // [1, Hkv, C, D] ([1, Hkv, D, C] with keys_transposed)
+  TensorId v_cache = 0;  // [1, Hkv, C, D] ([1, Hkv, D, C] with values_transposed)
+  TensorId mask = 0;     // additive mask [1, 1, S, C+S] (a constant with causal_mask)
+  TensorId k_new = 0;    // [1, Hkv, S, D], laid out as the cache
+  TensorId v_new = 0;    // [1, Hkv, S, D], laid out as the cache
   TensorId output = 0;   // [1, S, Hq*D]
 };
 
-// Adds split attention with heads == kv_heads. With `hidden` the block reads that tensor
+// Adds split attention with heads == kv_heads (or kv_heads == 1 with broadcast_kv). With `hidden`
+// the block reads that tensor
 // ([1, S, Hq*D]) instead of adding an input. Throws std::invalid_argument on options that
 // describe no valid block (non-positive sizes, heads != kv_heads).
 AttentionBlock AddSplitAttentionBlock(HostSubgraph& subgraph, const AttentionBlockOptions& options,

@@ -176,6 +176,9 @@ TEST(AttentionBlock, OptionsThatDescribeNoBlockAreRefused) {
   gqa.heads = 8;
   gqa.kv_heads = 2;
   EXPECT_THROW(AddSplitAttentionBlock(sg, gqa), std::invalid_argument);
+  gqa.broadcast_kv = true;  // only one KV head can be broadcast
+  EXPECT_THROW(AddSplitAttentionBlock(sg, gqa), std::invalid_argument);
+  gqa.broadcast_kv = false;
   gqa.kv_heads = 3;
   EXPECT_THROW(AddFoldedGqaAttentionBlock(sg, gqa), std::invalid_argument);
   gqa.kv_heads = 8;

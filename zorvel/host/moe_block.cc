@@ -1,6 +1,7 @@
 #include "zorvel/host/moe_block.h"
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -48,9 +49,11 @@ TensorId AddPackedWeight(HostSubgraph& sg, SharedWeights* shared, const std::str
 }
 
 TensorId FullyConnected(HostSubgraph& sg, TensorId x, TensorId w, const std::string& name,
-                        std::vector<int32_t> dims) {
+                        std::vector<int32_t> dims, std::optional<TensorId> bias = std::nullopt) {
   const TensorId out = sg.AddTensor(name, F32(std::move(dims)));
-  sg.AddOp(kZorvelOpCodeFullyConnected, {x, w}, {out})
+  std::vector<TensorId> inputs{x, w};
+  if (bias) inputs.push_back(*bias);
+  sg.AddOp(kZorvelOpCodeFullyConnected, inputs, {out})
       .SetOption(66, 0u)     // no fused activation
       .SetOption(67, 0u)     // default weights format
       .SetOption(68, true);  // keep the token dimension
@@ -115,19 +118,73 @@ TensorId AddMoEBlock(HostSubgraph& sg, TensorId x, const MoEBlockOptions& option
     const TensorId weight = sg.AddTensor(q + "/weight", F32({t, 1}));
     sg.AddOp(kZorvelOpCodeSum, {masked, sum_axis}, {weight}).SetOption(45, true);
 
-    const TensorId gate_up_w =
-        AddPackedWeight(sg, shared, q + "/gate_up/w", 2 * i, h, options.weight_type, random);
-    const TensorId gate_up = FullyConnected(sg, x, gate_up_w, q + "/gate_up", {t, 2 * i});
-    const TensorId gate = sg.AddTensor(q + "/gate", F32({t, i}));
-    const TensorId up = sg.AddTensor(q + "/up", F32({t, i}));
-    sg.AddOp(kZorvelOpCodeSplit, {split_axis, gate_up}, {gate, up}).SetOption(74, 2);
+    TensorId gate = 0;
+    TensorId up = 0;
+    if (!options.gated) {
+      const TensorId up_w =
+          AddPackedWeight(sg, shared, q + "/up/w", i, h, options.weight_type, random);
+      up = FullyConnected(sg, x, up_w, q + "/up", {t, i});
+    } else if (options.separate_gate_up) {
+      const TensorId gate_w =
+          AddPackedWeight(sg, shared, q + "/gate/w", i, h, options.weight_type, random);
+      gate = FullyConnected(sg, x, gate_w, q + "/gate", {t, i});
+      const TensorId up_w =
+          AddPackedWeight(sg, shared, q + "/up/w", i, h, options.weight_type, random);
+      up = FullyConnected(sg, x, up_w, q + "/up", {t, i});
+    } else {
+      const TensorId gate_up_w =
+          AddPackedWeight(sg, shared, q + "/gate_up/w", 2 * i, h, options.weight_type, random);
+      const TensorId gate_up = FullyConnected(sg, x, gate_up_w, q + "/gate_up", {t, 2 * i});
+      const TensorId first = sg.AddTensor(q + "/half0", F32({t, i}));
+      const TensorId second = sg.AddTensor(q + "/half1", F32({t, i}));
+      sg.AddOp(kZorvelOpCodeSplit, {split_axis, gate_up}, {first, second}).SetOption(74, 2);
+      gate = options.activation_on_up_half ? second : first;
+      up = options.activation_on_up_half ? first : second;
+    }
+    // The gated product reads the gate's activation; an ungated expert activates its projection.
+    const TensorId activated = options.gated ? gate : up;
     const TensorId act = sg.AddTensor(q + "/act", F32({t, i}));
-    sg.AddOp(kZorvelOpCodeGelu, {gate}, {act}).SetOption(126, true);
-    const TensorId hidden = sg.AddTensor(q + "/hidden", F32({t, i}));
-    sg.AddOp(kZorvelOpCodeMul, {act, up}, {hidden}).SetOption(64, 0u);
+    switch (options.activation) {
+      case MoEActivation::kGeluTanh:
+      case MoEActivation::kGeluErf:
+        sg.AddOp(kZorvelOpCodeGelu, {activated}, {act})
+            .SetOption(126, options.activation == MoEActivation::kGeluTanh);
+        break;
+      case MoEActivation::kSwish:
+      case MoEActivation::kSwishSigmoidFirst: {
+        const TensorId sigmoid =
+            sg.AddOp(kZorvelOpCodeLogistic, {activated}, q + "/sigmoid", F32({t, i}));
+        const bool sigmoid_first = options.activation == MoEActivation::kSwishSigmoidFirst;
+        sg.AddOp(kZorvelOpCodeMul,
+                 sigmoid_first ? std::vector<TensorId>{sigmoid, activated}
+                               : std::vector<TensorId>{activated, sigmoid},
+                 {act})
+            .SetOption(64, 0u);
+        break;
+      }
+    }
+    TensorId hidden = act;
+    if (options.gated) {
+      hidden = sg.AddTensor(q + "/hidden", F32({t, i}));
+      sg.AddOp(kZorvelOpCodeMul, {act, up}, {hidden}).SetOption(64, 0u);
+    }
     const TensorId down_w =
         AddPackedWeight(sg, shared, q + "/down/w", h, i, options.weight_type, random);
-    const TensorId down = FullyConnected(sg, hidden, down_w, q + "/down", {t, h});
+    std::optional<TensorId> down_bias;
+    if (options.down_bias) {
+      std::vector<float> bias(static_cast<size_t>(h));
+      for (auto& b : bias) b = random.Uniform(-0.5f, 0.5f);
+      down_bias = AddWeightConstant<float>(sg, shared, q + "/down/b", {h}, bias);
+    }
+    TensorId down = FullyConnected(sg, hidden, down_w, q + "/down", {t, h}, down_bias);
+    if (options.down_scale) {
+      std::vector<float> scale(static_cast<size_t>(h));
+      for (auto& v : scale) v = random.Uniform(0.5f, 2.0f);
+      const TensorId scale_c = AddWeightConstant<float>(sg, shared, q + "/out_scale", {h}, scale);
+      const TensorId scaled = sg.AddTensor(q + "/scaled", F32({t, h}));
+      sg.AddOp(kZorvelOpCodeMul, {down, scale_c}, {scaled}).SetOption(64, 0u);
+      down = scaled;
+    }
     const TensorId weighted = sg.AddTensor(q + "/weighted", F32({t, h}));
     sg.AddOp(kZorvelOpCodeMul, {weight, down}, {weighted}).SetOption(64, 0u);
     if (e == 0) {

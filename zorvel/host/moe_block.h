@@ -5,7 +5,7 @@
 //
 //   logits = FULLY_CONNECTED(x, router)            [T, N]
 //   probs = SOFTMAX(logits); values, ids = TOPK_V2(probs, K)
-//   for each expert e:
+//   for each expert e (the default form; MoEBlockOptions selects the others):
 //     weight_e = SUM(MUL(CAST(EQUAL(ids, e)), values), axis 1, keep_dims)        [T, 1]
 //     gate, up = SPLIT(FULLY_CONNECTED(x, gate_up_e))     gate_up_e: packed [2I, H]
 //     out_e = FULLY_CONNECTED(MUL(GELU(gate, tanh), up), down_e)   down_e: packed [H, I]
@@ -25,6 +25,14 @@
 
 namespace zorvel::host {
 
+// The activation of an expert, as converters write it.
+enum class MoEActivation {
+  kGeluTanh,           // GELU(approximate = true)
+  kGeluErf,            // GELU(approximate = false)
+  kSwish,              // MUL(gate, LOGISTIC(gate))
+  kSwishSigmoidFirst,  // MUL(LOGISTIC(gate), gate)
+};
+
 struct MoEBlockOptions {
   int32_t experts = 4;       // N, at least 2
   int32_t top_k = 2;         // K, 1..N
@@ -34,6 +42,14 @@ struct MoEBlockOptions {
   uint32_t seed = 1;
   ZorvelElementType weight_type = kZorvelElementTypeInt4;  // Int4 or UInt4
   std::string prefix = "moe";                              // names every tensor of the layer
+  // The expert's form (the default is the one drawn above).
+  MoEActivation activation = MoEActivation::kGeluTanh;
+  bool activation_on_up_half = false;  // the activation reads the second half of the split
+  bool separate_gate_up = false;       // gate and up as two FULLY_CONNECTED ops [I, H], no split
+  bool gated = true;                   // false: out_e = FULLY_CONNECTED(act(FULLY_CONNECTED(x,
+                                       // up_e)), down_e), up_e packed [I, H]
+  bool down_scale = false;             // MUL(out_e, scale_e) with a constant f32 [H] per expert
+  bool down_bias = false;              // the down FULLY_CONNECTED adds a bias f32 [H] per expert
   // When set, the layer's constants go through it, so layers of several subgraphs with equal
   // options and seed (single- and multi-token alike) read the same weight buffers.
   SharedWeights* shared_weights = nullptr;

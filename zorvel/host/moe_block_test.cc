@@ -1,5 +1,6 @@
 #include "zorvel/host/moe_block.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -57,6 +58,37 @@ TEST(MoEBlock, BuildsTheRouterAndOneGegluBranchPerExpert) {
   EXPECT_EQ(w.quantization.kind, kZorvelQuantizationPerChannel);
   EXPECT_EQ(w.quantization.scales.size(), 16u);
   EXPECT_EQ(w.quantization.zero_points, std::vector<int64_t>(16, 0));
+}
+
+TEST(MoEBlock, ExpertFormsAsConvertersWriteThem) {
+  // The ops of expert 0 after its routing weight (Equal, Cast, Mul, Sum).
+  const auto expert0 = [](const MoEBlockOptions& options) {
+    HostModel model;
+    HostSubgraph& sg = AddMoESubgraph(model, options);
+    std::vector<ZorvelOpCode> codes = Codes(sg);
+    std::vector<ZorvelOpCode> ops(codes.begin() + 3 + 4, codes.end());
+    const auto next_equal = std::find(ops.begin(), ops.end(), kZorvelOpCodeEqual);
+    return std::vector<ZorvelOpCode>(ops.begin(), next_equal);
+  };
+  const ZorvelOpCode fc = kZorvelOpCodeFullyConnected, mul = kZorvelOpCodeMul;
+  MoEBlockOptions swiglu;
+  swiglu.activation = MoEActivation::kSwish;
+  EXPECT_EQ(expert0(swiglu), (std::vector<ZorvelOpCode>{fc, kZorvelOpCodeSplit,
+                                                        kZorvelOpCodeLogistic, mul, mul, fc, mul}));
+  MoEBlockOptions separate;
+  separate.separate_gate_up = true;
+  separate.down_scale = true;
+  EXPECT_EQ(expert0(separate),
+            (std::vector<ZorvelOpCode>{fc, fc, kZorvelOpCodeGelu, mul, fc, mul, mul}));
+  MoEBlockOptions ungated;
+  ungated.gated = false;
+  ungated.down_bias = true;
+  EXPECT_EQ(expert0(ungated), (std::vector<ZorvelOpCode>{fc, kZorvelOpCodeGelu, fc, mul}));
+  HostModel model;
+  HostSubgraph& sg = AddMoESubgraph(model, ungated);
+  const HostOp& down = sg.op(3 + 4 + 2);
+  ASSERT_EQ(down.inputs.size(), 3u);  // the bias
+  EXPECT_EQ(down.inputs[2]->type.dims, (std::vector<int32_t>{16}));
 }
 
 TEST(MoEBlock, SeedDecidesTheWeights) {

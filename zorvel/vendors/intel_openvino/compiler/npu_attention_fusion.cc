@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,6 +30,7 @@
 #include "openvino/pass/pattern/matcher.hpp"
 #include "openvino/pass/pattern/op/label.hpp"
 #include "openvino/pass/pattern/op/wrap_type.hpp"
+#include "zorvel/vendors/intel_openvino/compiler/npu_hfa_decomposition.h"
 #include "zorvel/vendors/intel_openvino/compiler/npu_pass_util.h"
 
 namespace zorvel::openvino {
@@ -102,6 +105,75 @@ std::optional<int64_t> StridedSliceStart(const ov::op::v1::StridedSlice& slice, 
   const std::vector<int64_t>& begin_mask = slice.get_begin_mask();
   if (static_cast<int64_t>(begin_mask.size()) >= rank && begin_mask[last] == 1) return 0;
   return NormalizeStart(begin[last], dim);
+}
+
+// The stop of a slice (data of rank `rank`) on the last axis as written, the largest int64 for
+// an end mask; none when it is not a constant.
+std::optional<int64_t> LastAxisStop(const ov::Node& slice, int64_t rank) {
+  const auto stop = ConstantInput(slice, 2);
+  if (stop == nullptr) return std::nullopt;
+  const std::vector<int64_t> stops = stop->cast_vector<int64_t>();
+  const int64_t last = rank - 1;
+  if (const auto* s = ov::as_type<const ov::op::v8::Slice>(&slice)) {
+    size_t i = static_cast<size_t>(last);
+    if (s->get_input_size() > 4) {
+      const auto axes_node = ConstantInput(slice, 4);
+      if (axes_node == nullptr) return std::nullopt;
+      const std::vector<int64_t> axes = axes_node->cast_vector<int64_t>();
+      const auto named = std::find_if(axes.begin(), axes.end(), [&](int64_t axis) {
+        return NormalizedAxis(axis, rank) == last;
+      });
+      if (named == axes.end()) return std::nullopt;
+      i = static_cast<size_t>(named - axes.begin());
+    }
+    if (i >= stops.size()) return std::nullopt;
+    return stops[i];
+  }
+  if (const auto* s = ov::as_type<const ov::op::v1::StridedSlice>(&slice)) {
+    const std::vector<int64_t>& end_mask = s->get_end_mask();
+    if (static_cast<int64_t>(end_mask.size()) > last && end_mask[last] == 1) {
+      return std::numeric_limits<int64_t>::max();
+    }
+    if (static_cast<int64_t>(stops.size()) <= last) return std::nullopt;
+    return stops[last];
+  }
+  return std::nullopt;
+}
+
+// Whether `slice` steps by 1 on every axis, keeps every axis but the last whole and leaves
+// `length` elements of the last one (any number that runs to its end when `length` is -1). With
+// unit steps an axis of unchanged static length is taken whole, so with the start read above the
+// slice covers [start, start + length) and nothing else.
+bool SliceKeepsAllBut(const std::shared_ptr<ov::Node>& slice, int64_t length) {
+  constexpr size_t steps_input = 3;  // Slice: step; StridedSlice: strides
+  if (slice->get_input_size() > steps_input) {
+    const auto steps = ConstantInput(*slice, steps_input);
+    if (steps == nullptr) return false;
+    for (int64_t step : steps->cast_vector<int64_t>()) {
+      if (step != 1) return false;
+    }
+  } else if (ov::is_type<ov::op::v8::Slice>(slice)) {
+    return false;
+  }
+  const ov::PartialShape& in = slice->get_input_partial_shape(0);
+  const ov::PartialShape& out = slice->get_output_partial_shape(0);
+  if (in.rank().is_dynamic() || out.rank().is_dynamic() || in.size() != out.size() ||
+      in.size() == 0) {
+    return false;
+  }
+  const size_t last = in.size() - 1;
+  for (size_t axis = 0; axis < last; ++axis) {
+    if (in[axis].is_dynamic() || out[axis] != in[axis]) return false;
+  }
+  const std::optional<int64_t> stop = LastAxisStop(*slice, static_cast<int64_t>(in.size()));
+  if (length >= 0) {
+    if (out[last].is_static()) return out[last].get_length() == length;
+    // Over a last axis of unknown length, which holds at least the cache part, the cache slice
+    // (from 0) must stop right after it.
+    return in[last].is_dynamic() && stop.has_value() && *stop == length;
+  }
+  // A stop no tensor reaches: the slice runs to the end of the axis, however long.
+  return stop.has_value() && *stop >= std::numeric_limits<int32_t>::max();
 }
 
 std::string RankText(const ov::PartialShape& shape) {
@@ -260,6 +332,20 @@ bool FuseSplitAttention(pattern::Matcher& m, bool pad_kv_to_alignment) {
         static_cast<long long>(width));
     return false;
   }
+  // The starts alone do not bound the slices: each must keep every other axis whole and run, in
+  // steps of 1, over exactly its part of the probabilities, or the fused attention would read
+  // another key range than the split one (and not validate).
+  const ov::PartialShape& probs = softmax->get_output_partial_shape(0);
+  const ov::Dimension& total = probs[probs.rank().get_length() - 1];
+  const int64_t new_length = total.is_static() ? total.get_length() - width : -1;
+  if (!SliceKeepsAllBut(sa, width) || !SliceKeepsAllBut(sb, new_length)) {
+    ZORVEL_LOG_DEBUG(
+        "FuseSplitAttentionToSDPA[%s]: reject: V-branch slices do not cover exactly the cache part "
+        "[0, %lld) and the new part [%lld, %s) of the probabilities",
+        name.c_str(), static_cast<long long>(width), static_cast<long long>(width),
+        total.is_static() ? std::to_string(total.get_length()).c_str() : "?");
+    return false;
+  }
   // 18-19. The operands; the cache tensors must be read by the attention alone.
   const ov::Output<ov::Node> q = qc->input_value(0);
   const ov::Output<ov::Node> k_cache = qc->input_value(1);
@@ -325,6 +411,7 @@ bool FuseSplitAttention(pattern::Matcher& m, bool pad_kv_to_alignment) {
   }
 
   // Rewrite.
+  const NewNodeMark mark;
   auto k_concat = std::make_shared<ov::op::v0::Concat>(ov::OutputVector{k_cache, k_new}, k_axis);
   auto v_concat = std::make_shared<ov::op::v0::Concat>(ov::OutputVector{v_cache, v_new}, v_axis);
   ov::NodeVector new_nodes{k_concat, v_concat};
@@ -344,7 +431,7 @@ bool FuseSplitAttention(pattern::Matcher& m, bool pad_kv_to_alignment) {
       std::make_shared<ov::op::v13::ScaledDotProductAttention>(q, k, v, padded_mask, scale, false);
   new_nodes.push_back(sdpa);
   sdpa->set_friendly_name(name);
-  ov::copy_runtime_info(m.get_matched_nodes(), new_nodes);
+  FinishRewrite(mark, m.get_matched_nodes(), sdpa, "FuseSplitAttentionToSDPA");
   ov::replace_node(root, sdpa);
   ZORVEL_LOG_DEBUG(
       "FuseSplitAttentionToSDPA: fused split-attention into v13::ScaledDotProductAttention '%s' "
@@ -382,8 +469,16 @@ bool UnfoldOne(const std::shared_ptr<ov::op::v13::ScaledDotProductAttention>& sd
     return false;
   }
 
-  // The mask: r copies of one mask along the query axis.
-  const auto tile = ov::as_type_ptr<ov::op::v0::Concat>(sdpa->get_input_node_shared_ptr(3));
+  // The mask: r copies of one mask along the query axis, possibly padded at the end of the key
+  // axis by the fusion. A pad on the key axis acts on each query row alone, so padding the
+  // untiled mask the same way gives the same rows.
+  ov::Output<ov::Node> tiled = sdpa->input_value(3);
+  std::shared_ptr<ov::Node> tail_pad;
+  if (const std::optional<ov::Output<ov::Node>> unpadded = StripTailPad(tiled)) {
+    tail_pad = tiled.get_node_shared_ptr();
+    tiled = *unpadded;
+  }
+  const auto tile = ov::as_type_ptr<ov::op::v0::Concat>(tiled.get_node_shared_ptr());
   bool self_tiled = tile != nullptr && tile->get_input_size() == ratio &&
                     tile->get_output_partial_shape(0).rank().is_static();
   if (self_tiled) {
@@ -400,7 +495,7 @@ bool UnfoldOne(const std::shared_ptr<ov::op::v13::ScaledDotProductAttention>& sd
         name.c_str(), static_cast<long long>(ratio));
     return false;
   }
-  const ov::Output<ov::Node> mask = tile->input_value(0);
+  ov::Output<ov::Node> mask = tile->input_value(0);
   // The untiled mask must apply alike to every query head ([?, 1, S, Skv]): a mask that differs
   // per KV head, or one tiled on another axis, means something else once the heads are unfolded.
   const ov::PartialShape& mask_shape = mask.get_partial_shape();
@@ -453,7 +548,13 @@ bool UnfoldOne(const std::shared_ptr<ov::op::v13::ScaledDotProductAttention>& sd
     return false;
   }
 
+  const NewNodeMark mark;
   ov::NodeVector new_nodes;
+  if (tail_pad != nullptr) {
+    ov::OutputVector pad_inputs = tail_pad->input_values();
+    pad_inputs[0] = mask;
+    mask = tail_pad->clone_with_new_inputs(pad_inputs);
+  }
   const ov::Output<ov::Node> k_heads =
       BroadcastKvHeads(sdpa->input_value(1), *k, static_cast<int64_t>(ratio), new_nodes);
   const ov::Output<ov::Node> v_heads =
@@ -463,7 +564,9 @@ bool UnfoldOne(const std::shared_ptr<ov::op::v13::ScaledDotProductAttention>& sd
   auto unfolded = std::make_shared<ov::op::v13::ScaledDotProductAttention>(inputs, false);
   new_nodes.push_back(unfolded);
   unfolded->set_friendly_name(or_node->get_friendly_name());
-  ov::copy_runtime_info(ov::NodeVector{qr, sdpa, or_node}, new_nodes);
+  ov::NodeVector replaced{qr, sdpa, or_node};
+  if (tail_pad != nullptr) replaced.push_back(tail_pad);
+  FinishRewrite(mark, replaced, unfolded, "UnfoldGqaSequenceFold");
   ov::replace_node(or_node, unfolded);
   ZORVEL_LOG_DEBUG(
       "UnfoldGqaSequenceFold: rewrote '%s' (ratio=%lld, Hkv=%zu): Q stays [1,%zu,%zu,%zu], K/V "
@@ -495,7 +598,16 @@ FuseSplitAttentionToSDPA::FuseSplitAttentionToSDPA(bool pad_kv_to_alignment) {
       {pattern::wrap_type<ov::op::v0::MatMul>({pattern::any_input(), pattern::any_input()}),
        pattern::wrap_type<ov::op::v0::MatMul>({pattern::any_input(), pattern::any_input()})});
   ov::matcher_pass_callback callback = [pad_kv_to_alignment](pattern::Matcher& m) {
-    return FuseSplitAttention(m, pad_kv_to_alignment);
+    // Nothing is connected before the last step, so a replacement that fails to build leaves the
+    // split form in place.
+    try {
+      return FuseSplitAttention(m, pad_kv_to_alignment);
+    } catch (const std::exception& e) {
+      ZORVEL_LOG_DEBUG(
+          "FuseSplitAttentionToSDPA[%s]: decline: the fused attention does not build (%s)",
+          m.get_match_root()->get_friendly_name().c_str(), e.what());
+      return false;
+    }
   };
   register_matcher(std::make_shared<pattern::Matcher>(root, "FuseSplitAttentionToSDPA"), callback);
 }
@@ -532,7 +644,13 @@ bool UnfoldGqaSequenceFold::run_on_model(const std::shared_ptr<ov::Model>& model
   }
   size_t count = 0;
   for (const auto& sdpa : found) {
-    if (UnfoldOne(sdpa)) ++count;
+    try {
+      if (UnfoldOne(sdpa)) ++count;
+    } catch (const std::exception& e) {
+      ZORVEL_LOG_DEBUG(
+          "UnfoldGqaSequenceFold[%s]: decline: the head-parallel form does not build (%s)",
+          sdpa->get_friendly_name().c_str(), e.what());
+    }
   }
   ZORVEL_LOG_INFO("UnfoldGqaSequenceFold: rewrote %zu of %zu SDPA op(s) back to head-parallel form",
                   count, found.size());

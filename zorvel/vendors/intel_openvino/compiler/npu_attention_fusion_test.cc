@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -114,8 +115,9 @@ struct SplitSpec {
   bool new_k_tb_flipped = false;
   bool new_v_tb_flipped = false;
   bool dynamic_slice_start = false;
-  std::optional<int64_t> new_start;  // default: the cache width
-  ov::PartialShape mask_shape;       // default: [1, 1, q_len, cache + fresh]
+  std::optional<int64_t> new_start;   // default: the cache width
+  std::optional<int64_t> cache_stop;  // default: the cache width; V_cache has as many rows
+  ov::PartialShape mask_shape;        // default: [1, 1, q_len, cache + fresh]
 };
 
 ov::Dimension Len(int64_t length, bool dynamic) {
@@ -151,7 +153,7 @@ SplitModel BuildSplit(SplitSpec s) {
                                               : KShape(s, Len(s.cache, s.dynamic_cache)),
                        "k_cache");
   auto k_new = Param(KShape(s, Len(s.fresh, s.dynamic_fresh)), "k_new");
-  auto v_cache = Param(VShape(s, Len(s.cache, s.dynamic_cache)), "v_cache");
+  auto v_cache = Param(VShape(s, Len(s.cache_stop.value_or(s.cache), s.dynamic_cache)), "v_cache");
   auto v_new = Param(VShape(s, Len(s.fresh, s.dynamic_fresh)), "v_new");
   auto mask = Param(mask_shape, "mask");
   ov::ParameterVector params{q, k_cache, k_new, v_cache, v_new, mask};
@@ -176,8 +178,8 @@ SplitModel BuildSplit(SplitSpec s) {
         softmax_new, I64({0, 0, 0, new_start}), I64({0, 0, 0, new_stop}), I64({1, 1, 1, 1}),
         std::vector<int64_t>{1, 1, 1, 0}, std::vector<int64_t>{1, 1, 1, 0});
   } else {
-    slice_cache =
-        std::make_shared<ov::op::v8::Slice>(softmax, I64({0}), I64({s.cache}), I64({1}), I64({3}));
+    slice_cache = std::make_shared<ov::op::v8::Slice>(
+        softmax, I64({0}), I64({s.cache_stop.value_or(s.cache)}), I64({1}), I64({3}));
     ov::Output<ov::Node> start = I64({new_start});
     if (s.dynamic_slice_start) {
       auto p = std::make_shared<ov::op::v0::Parameter>(ov::element::i64, ov::PartialShape{1});
@@ -369,6 +371,10 @@ TEST(FuseSplitAttentionToSDPA, DeclinesExplainThemselves) {
       "reject: V-branch slice offsets (cache=0, new=9) do not match the score Concat split point "
       "10",
       [](SplitSpec& s) { s.new_start = 9; });
+  add("cache slice ends early",
+      "reject: V-branch slices do not cover exactly the cache part [0, 10) and the new part "
+      "[10, 11) of the probabilities",
+      [](SplitSpec& s) { s.cache_stop = 9; });
   add("score input rank", "reject: score Concat input has dynamic rank",
       [](SplitSpec& s) { s.k_cache_dynamic_rank = true; });
   add("dynamic cache",
@@ -948,6 +954,41 @@ TEST(AttentionPipeline, HostFoldedBlockIsFusedAndUnfolded) {
   const auto report =
       ov::test::utils::compare_model_outputs(model, original, kTolerance, kTolerance);
   EXPECT_TRUE(report.valid) << report.message;
+}
+
+TEST(AttentionPipeline, UnalignedFoldedBlocksAreUnfoldedThroughTheTailPad) {
+  for (const auto& [cache, fresh] :
+       std::vector<std::pair<int32_t, int32_t>>{{10, 1}, {10, 3}, {26, 7}}) {
+    SCOPED_TRACE(::testing::Message() << cache << " + " << fresh);
+    host::AttentionBlockOptions options;
+    options.heads = 8;
+    options.kv_heads = 2;
+    options.head_size = 8;
+    options.cache_length = cache;
+    options.new_tokens = fresh;
+    const TranslatedBlock block(true, options);
+    const std::shared_ptr<ov::Model>& model = block.model();
+    ASSERT_NE(model, nullptr);
+    const auto original = model->clone();
+    std::set<const ov::Node*> before;
+    for (const auto& node : model->get_ordered_ops()) before.insert(node.get());
+    CompileConfig config = NpuConfig();
+    config.fuse_split_attention_to_sdpa = true;
+    config.unfold_gqa_sequence_fold = true;
+    const std::string log = OptimizeLog(config, model);
+    const int32_t pad = (16 - (cache + fresh) % 16) % 16;
+    EXPECT_THAT(log, HasSubstr("kv_pad=" + std::to_string(pad) + ")"));
+    EXPECT_THAT(log, HasSubstr("rewrote 1 of 1 SDPA op(s)"));
+    EXPECT_EQ(count_ops_of_type<ov::op::v3::Broadcast>(model), 2u);
+    EXPECT_EQ(count_ops_of_type<ov::op::v0::Concat>(model), 2u);  // K and V; no tiled mask
+    const auto report =
+        ov::test::utils::compare_model_outputs(model, original, kTolerance, kTolerance);
+    EXPECT_TRUE(report.valid) << report.message;
+    for (const auto& node : model->get_ordered_ops()) {
+      if (before.count(node.get()) != 0) continue;
+      EXPECT_NE(node->get_friendly_name(), node->get_name()) << "left with its generated name";
+    }
+  }
 }
 
 TEST(AttentionPasses, TypeInfo) {

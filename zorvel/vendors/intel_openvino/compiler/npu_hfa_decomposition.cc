@@ -247,6 +247,7 @@ bool DecomposeSDPAForHFA::run_on_model(const std::shared_ptr<ov::Model>& model) 
       scale = scale_constant->cast_vector<float>().at(0);
     }
 
+    const NewNodeMark mark;
     ov::NodeVector new_nodes;
     ov::Output<ov::Node> q = sdpa->input_value(0);
     if (!(scale == 1.0f)) {
@@ -288,7 +289,7 @@ bool DecomposeSDPAForHFA::run_on_model(const std::shared_ptr<ov::Model>& model) 
       new_nodes.push_back(node);
     }
     out->set_friendly_name(name);
-    ov::copy_runtime_info(sdpa, new_nodes);
+    FinishRewrite(mark, {sdpa}, out, "DecomposeSDPAForHFA");
     ov::replace_node(sdpa, out);
     ZORVEL_LOG_DEBUG(
         "DecomposeSDPAForHFA: decomposed '%s' (scale=%g, k_stored_transposed=%d, "

@@ -2,8 +2,9 @@
 #define ZORVEL_VENDORS_INTEL_OPENVINO_COMPILER_NPU_MOE_H_
 
 // Mixture-of-experts layers of an NPU partition: finding them (a router TopK whose indices are
-// compared with every expert id, each expert a GEGLU feed-forward over packed low-bit weights),
-// checking that a layer can be rewritten, and the two rewrites. A single-token layer becomes a
+// compared with every expert id, each expert a gated or ungated feed-forward over packed low-bit
+// weights, see ExpertForm), checking that a layer can be rewritten exactly, and the two rewrites,
+// which rebuild the experts' own form. A single-token layer becomes a
 // gather-K subgraph that computes only the K chosen experts from stacked weights; a multi-token
 // layer becomes a dense batched subgraph over all experts weighted by a [T, N] routing matrix.
 
@@ -22,6 +23,31 @@
 #include "openvino/pass/pass.hpp"
 
 namespace zorvel::openvino {
+
+// What an expert computes between its input x and its output, as the rewrites rebuild it:
+//   fused:    gate, up = Split(MatMul(x, W_gate_up)) (the activation on either half)
+//   separate: gate = MatMul(x, W_gate), up = MatMul(x, W_up)
+//   ungated:  h = act(MatMul(x, W_up)), no gate
+//   h = act(gate) * up; y = MatMul(h, W_down), then constant scales (Multiply) or biases (Add).
+// Every expert of a layer must have the same form.
+enum class ExpertActivation { kGeluTanh, kGeluErf, kSwish, kRelu };
+enum class ExpertProjections { kFusedGateUp, kSeparateGateUp, kUngated };
+
+struct ExpertForm {
+  ExpertProjections projections = ExpertProjections::kFusedGateUp;
+  ExpertActivation activation = ExpertActivation::kGeluTanh;
+  bool gate_second = false;     // fused: the activation reads the second half of the split
+  std::vector<bool> post_bias;  // ops after the down MatMul, innermost first: Add (true), Multiply
+
+  bool operator==(const ExpertForm& other) const {
+    return projections == other.projections && activation == other.activation &&
+           gate_second == other.gate_second && post_bias == other.post_bias;
+  }
+  bool operator!=(const ExpertForm& other) const { return !(*this == other); }
+};
+
+// A short text of the form for log lines, e.g. "fused gelu_tanh(second half) + scale".
+std::string ExpertFormText(const ExpertForm& form);
 
 // One expert of a layer, as matched from its Equal.
 struct ExpertBranch {
@@ -42,6 +68,14 @@ struct ExpertBranch {
   ov::Output<ov::Node> router_input;
   ov::Output<ov::Node> weighted_output;
   std::shared_ptr<ov::Node> accumulate_add;
+  // The exact form of the expert and what only some forms have.
+  ExpertForm form;
+  std::shared_ptr<ov::Node> up_matmul;  // separate form: the up projection (gate_up_matmul: gate)
+  ov::Output<ov::Node> up_packed;
+  ov::Output<ov::Node> up_scale;
+  ov::element::Type up_dequant_type = ov::element::dynamic;
+  bool up_matched = false;
+  std::vector<std::shared_ptr<ov::op::v0::Constant>> post_values;  // per form.post_bias entry
 };
 
 // One discovered layer; experts sorted by expert id.
@@ -82,8 +116,11 @@ std::shared_ptr<ov::Node> FindUpstreamMatMul(const ov::Output<ov::Node>& output)
 bool MatchPackedDequant(const ov::Output<ov::Node>& weights, ov::Output<ov::Node>& packed,
                         ov::Output<ov::Node>& scale, ov::element::Type& dequant_type);
 
-// Fills `branch` for one Equal consumer of a router's indices.
-bool CollectExpertBranch(const std::shared_ptr<ov::Node>& equal, ExpertBranch& branch);
+// Fills `branch` for one Equal consumer of a router's indices. The branch must be exactly one of
+// the forms above, node by node from the Equal to the accumulating Add; otherwise it fails and,
+// when `why` is given, says which node differs and how.
+bool CollectExpertBranch(const std::shared_ptr<ov::Node>& equal, ExpertBranch& branch,
+                         std::string* why = nullptr);
 
 // Every MoE layer of the model, in topological order of their TopKs. Changes nothing.
 std::vector<MoELayer> DiscoverMoELayers(const std::shared_ptr<ov::Model>& model);
@@ -101,6 +138,11 @@ SplitConstantRows(const std::shared_ptr<ov::op::v0::Constant>& constant, int64_t
 // Cuts every expert's fused gate+up packed weight and scale into gate rows [0, half_width) and
 // up rows [half_width, 2 * half_width).
 bool SplitFusedGateUp(const MoELayer& layer, int64_t half_width, GateUpHalves& halves);
+
+// The gate and up weights of every expert in its form: the fused halves (swapped when the
+// activation reads the second half), the two separate projections, or only the up projection of
+// an ungated expert (the gate lists stay empty).
+bool ProjectionWeights(const MoELayer& layer, int64_t half_width, GateUpHalves& halves);
 
 // What the gather-K rewrite of one layer hands to GatherDequantWeights.
 struct MoEGatherContext {

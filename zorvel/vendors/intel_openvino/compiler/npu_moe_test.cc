@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <random>
@@ -24,11 +25,14 @@
 #include "openvino/op/multiply.hpp"
 #include "openvino/op/parameter.hpp"
 #include "openvino/op/reduce_sum.hpp"
+#include "openvino/op/relu.hpp"
 #include "openvino/op/scatter_elements_update.hpp"
 #include "openvino/op/softmax.hpp"
 #include "openvino/op/split.hpp"
+#include "openvino/op/swish.hpp"
 #include "openvino/op/topk.hpp"
 #include "openvino/pass/constant_folding.hpp"
+#include "openvino/runtime/core.hpp"
 #include "zorvel/compiler/cc/zorvel_model.h"
 #include "zorvel/host/host_api.h"
 #include "zorvel/host/host_model.h"
@@ -61,6 +65,11 @@ struct LayerSpec {
   bool column_scales = false;     // the fused gate+up scales are per column, [H]
   bool k_from_parameter = false;
   std::string name = "router";
+  size_t rank = 2;            // of x: 1 ([H]), 2 ([T, H]) or 3 ([1, T, H])
+  bool residual = false;      // the experts' sum also adds x
+  int odd_expert = -1;        // this expert's activation is erf GELU
+  std::string activation_op;  // "swish", "relu" or "gelu_v0" instead of GELU(tanh)
+  size_t extra_scores = 0;    // the router scores more choices than there are experts
 };
 
 class ModelBuilder {
@@ -76,7 +85,8 @@ class ModelBuilder {
 
   ov::Output<ov::Node> Layer(const ov::Output<ov::Node>& x, const LayerSpec& spec) {
     const size_t n = spec.experts, h = spec.hidden, i = spec.intermediate;
-    auto router = std::make_shared<ov::op::v0::MatMul>(x, Floats({n, h}, -1.5f, 1.5f), false, true);
+    auto router = std::make_shared<ov::op::v0::MatMul>(
+        x, Floats({n + spec.extra_scores, h}, -1.5f, 1.5f), false, true);
     auto probs = std::make_shared<ov::op::v8::Softmax>(router, -1);
     ov::Output<ov::Node> k = Constant::create(ov::element::i64, ov::Shape{}, {spec.k});
     if (spec.k_from_parameter) {
@@ -102,8 +112,19 @@ class ModelBuilder {
       auto gu = std::make_shared<ov::op::v0::MatMul>(x, gu_w, false, true);
       auto split = std::make_shared<ov::op::v1::Split>(
           gu, Constant::create(ov::element::i64, ov::Shape{}, {-1}), 2);
-      auto act =
-          std::make_shared<ov::op::v7::Gelu>(split->output(0), ov::op::GeluApproximationMode::TANH);
+      ov::Output<ov::Node> act;
+      if (spec.activation_op == "swish") {
+        act = std::make_shared<ov::op::v4::Swish>(split->output(0));
+      } else if (spec.activation_op == "relu") {
+        act = std::make_shared<ov::op::v0::Relu>(split->output(0));
+      } else if (spec.activation_op == "gelu_v0") {
+        act = std::make_shared<ov::op::v0::Gelu>(split->output(0));
+      } else {
+        act = std::make_shared<ov::op::v7::Gelu>(split->output(0),
+                                                 static_cast<int>(e) == spec.odd_expert
+                                                     ? ov::op::GeluApproximationMode::ERF
+                                                     : ov::op::GeluApproximationMode::TANH);
+      }
       auto hid = std::make_shared<ov::op::v1::Multiply>(act, split->output(1));
       ov::Output<ov::Node> down_w;
       if (spec.f16_down_expert0 && e == 0) {
@@ -117,6 +138,7 @@ class ModelBuilder {
       auto weighted = std::make_shared<ov::op::v1::Multiply>(rw, down);
       if (e == 0) {
         acc = weighted;
+        if (spec.residual) acc = std::make_shared<ov::op::v1::Add>(weighted, x);
       } else {
         auto add = std::make_shared<ov::op::v1::Add>(acc, weighted);
         add->set_friendly_name(spec.name + "_sum" + std::to_string(e));
@@ -161,7 +183,10 @@ class ModelBuilder {
 
 std::shared_ptr<ov::Model> OneLayer(const LayerSpec& spec) {
   ModelBuilder builder(spec.seed);
-  auto x = builder.Input(ov::PartialShape{spec.tokens, static_cast<int64_t>(spec.hidden)});
+  const auto h = static_cast<int64_t>(spec.hidden);
+  auto x = builder.Input(spec.rank == 1   ? ov::PartialShape{h}
+                         : spec.rank == 3 ? ov::PartialShape{1, spec.tokens, h}
+                                          : ov::PartialShape{spec.tokens, h});
   return builder.Model({builder.Layer(x, spec)});
 }
 
@@ -550,6 +575,90 @@ TEST_F(MoETest, PipelineReportsMultiToken) {
   EXPECT_EQ(CountOps<ov::op::v1::Equal>(model), 4u);
 }
 
+TEST_F(MoETest, FormsTheRewritesCannotRebuildStayDense) {
+  struct Case {
+    const char* what;
+    std::function<void(LayerSpec&)> set;
+    const char* reason;
+  };
+  const std::vector<Case> cases = {
+      {"rank-3 indices", [](LayerSpec& s) { s.rank = 3; }, "router indices [1,1,2] are not [T, 2]"},
+      {"rank-3 indices, 6 tokens",
+       [](LayerSpec& s) {
+         s.rank = 3;
+         s.tokens = 6;
+       },
+       "router indices [1,6,2] are not [T, 2]"},
+      {"rank-1 indices", [](LayerSpec& s) { s.rank = 1; }, "router indices [2] are not [T, 2]"},
+      {"residual in the sum", [](LayerSpec& s) { s.residual = true; },
+       "which is no expert's output"},
+      {"one expert with another activation", [](LayerSpec& s) { s.odd_expert = 2; },
+       "expert 2: its form (fused gate+up, gelu_erf(first half)) differs"},
+      {"more scores than experts", [](LayerSpec& s) { s.extra_scores = 1; },
+       "the TopK does not choose on the last axis among exactly 4 scores"},
+  };
+  for (const Case& c : cases) {
+    for (ov::Dimension tokens : {ov::Dimension(1), ov::Dimension(5)}) {
+      SCOPED_TRACE(::testing::Message() << c.what << ", tokens " << tokens);
+      LayerSpec spec;
+      spec.tokens = tokens;
+      c.set(spec);
+      if (spec.rank != 2 && tokens != 1) continue;
+      auto model = OneLayer(spec);
+      ov::Core core;
+      EXPECT_NO_THROW(RunPass(model));
+      const auto [same, message] = compare_functions(model, OneLayer(spec), true);
+      EXPECT_TRUE(same) << message;
+      EXPECT_THAT(log_, HasSubstr(c.reason));
+      EXPECT_NO_THROW(core.compile_model(model, "NPU"));
+    }
+  }
+}
+
+TEST_F(MoETest, ActivationOpsAreCarriedThroughBothRewrites) {
+  for (const char* op : {"swish", "relu", "gelu_v0"}) {
+    for (ov::Dimension tokens : {ov::Dimension(1), ov::Dimension(8)}) {
+      LayerSpec spec;
+      spec.activation_op = op;
+      spec.tokens = tokens;
+      SCOPED_TRACE(::testing::Message() << op << ", tokens " << tokens);
+      ExpectSameNumbers(OneLayer(spec), tokens != 1);
+    }
+  }
+}
+
+TEST_F(MoETest, RewrittenNodesAreNamedAfterTheLayerAndCarryItsRuntimeInfo) {
+  for (ov::Dimension tokens : {ov::Dimension(1), ov::Dimension(8)}) {
+    SCOPED_TRACE(tokens);
+    // The names of the nodes the pass made, after checking each of them.
+    const auto rewrite = [&](const LayerSpec& spec) {
+      auto model = OneLayer(spec);
+      const auto root = model->get_results()[0]->get_input_node_shared_ptr(0);
+      root->get_rt_info()["zorvel_test_marker"] = std::string("root");
+      std::set<const ov::Node*> before;
+      for (const auto& node : model->get_ordered_ops()) before.insert(node.get());
+      EXPECT_TRUE(RunPass(model)) << log_;
+      const std::string prefix =
+          root->get_friendly_name() + "/" + (tokens == 1 ? "MoEGather" : "MoEChunk") + "/";
+      std::vector<std::string> names;
+      for (const auto& node : model->get_ordered_ops()) {
+        if (before.count(node.get()) != 0) continue;
+        const std::string& name = node->get_friendly_name();
+        names.push_back(name);
+        if (!GeneratedConstantKey(node).empty()) continue;
+        EXPECT_TRUE(name == root->get_friendly_name() || name.rfind(prefix, 0) == 0) << name;
+        EXPECT_EQ(node->get_rt_info().count("zorvel_test_marker"), 1u) << name;
+      }
+      EXPECT_GE(names.size(), 20u);
+      EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), names.size());
+      return names;
+    };
+    LayerSpec spec;
+    spec.tokens = tokens;
+    EXPECT_EQ(rewrite(spec), rewrite(spec));
+  }
+}
+
 // Host MoE layers translated by the front end, then optimized for the NPU with MoE gathering on.
 class TranslatedMoETest : public MoETest {
  protected:
@@ -614,6 +723,38 @@ TEST_F(TranslatedMoETest, HostLayersAreRewrittenWithTheSameNumbers) {
       EXPECT_TRUE(report.valid) << "seed " << seed << ": " << report.message;
     }
   }
+}
+
+TEST_F(TranslatedMoETest, FormsStackTheSameKeysAndBytesForOneAndManyTokens) {
+  // A prefill and a decode step of one layer read the same weights; whichever rewrite each takes,
+  // their stacked constants must come out under the same keys with the same bytes.
+  std::map<std::string, std::pair<ov::Shape, std::vector<uint8_t>>> stacked[2];
+  for (int32_t tokens : {1, 8}) {
+    host::MoEBlockOptions options;
+    options.tokens = tokens;
+    options.separate_gate_up = true;
+    options.activation = host::MoEActivation::kSwish;
+    options.down_bias = true;
+    options.down_scale = true;
+    auto model = Translate(options, 1);
+    ASSERT_NE(model, nullptr);
+    CompileConfig config;
+    config.device = "NPU";
+    config.enable_moe_gather = true;
+    ::testing::internal::CaptureStderr();
+    OptimizeForNpu(config, model);
+    log_ = ::testing::internal::GetCapturedStderr();
+    EXPECT_THAT(log_, HasSubstr(": OK, replaced chain root")) << log_;
+    stacked[tokens == 1 ? 0 : 1] = GeneratedConstants(model);
+  }
+  std::set<std::string> keys;
+  for (const auto& [key, value] : stacked[0]) keys.insert(key);
+  const std::string p = "zorvel.stacked:moe_layer_0.";
+  EXPECT_EQ(keys, (std::set<std::string>{p + "down_packed", p + "down_scale", p + "gate_packed",
+                                         p + "gate_scale", p + "post0_bias", p + "post1_scale",
+                                         p + "up_packed", p + "up_scale"}));
+  EXPECT_EQ(stacked[0].at(p + "post0_bias").first, (ov::Shape{4, 1, 16}));
+  EXPECT_EQ(stacked[0], stacked[1]);
 }
 
 TEST(MoEGatherRewrite, TypeInformation) {

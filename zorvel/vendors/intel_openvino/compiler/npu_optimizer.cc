@@ -17,6 +17,7 @@
 #include "zorvel/vendors/intel_openvino/compiler/npu_attention_fusion.h"
 #include "zorvel/vendors/intel_openvino/compiler/npu_hfa_decomposition.h"
 #include "zorvel/vendors/intel_openvino/compiler/npu_moe.h"
+#include "zorvel/vendors/intel_openvino/compiler/npu_pass_util.h"
 #include "zorvel/vendors/intel_openvino/compiler/npu_split_shared_constants.h"
 
 namespace zorvel::openvino {
@@ -50,12 +51,13 @@ CastIntegerSignToFloat::CastIntegerSignToFloat() {
     const auto old_sign = ov::as_type_ptr<ov::op::v0::Sign>(m.get_match_root());
     if (old_sign == nullptr) return false;
     const ov::element::Type type = old_sign->get_output_element_type(0);
+    const NewNodeMark mark;
     auto to_float =
         std::make_shared<ov::op::v0::Convert>(old_sign->input_value(0), ov::element::f32);
     auto new_sign = std::make_shared<ov::op::v0::Sign>(to_float);
     auto back = std::make_shared<ov::op::v0::Convert>(new_sign, type);
     back->set_friendly_name(old_sign->get_friendly_name());
-    ov::copy_runtime_info(old_sign, ov::NodeVector{to_float, new_sign, back});
+    FinishRewrite(mark, {old_sign}, back, "CastIntegerSignToFloat");
     ov::replace_node(old_sign, back);
     return true;
   };
