@@ -273,6 +273,20 @@ uint64_t KvCacheExtent(const ov::Model& model) {
   return extent;
 }
 
+// A node nothing named (the front end's Results, for one) answers with a name drawn from a
+// process-wide instance counter, so its blob would depend on what the process built before, and
+// on other threads. Such nodes are named after their type and place in the model's order instead.
+void NameUnnamedNodes(const ov::Model& model) {
+  size_t position = 0;
+  for (const std::shared_ptr<ov::Node>& node : model.get_ordered_ops()) {
+    if (node->get_friendly_name() == node->get_name()) {
+      node->set_friendly_name(std::string(node->get_type_info().name) + "_" +
+                              std::to_string(position));
+    }
+    ++position;
+  }
+}
+
 // What one partition leaves for the result: its module and, with weight sharing, its record.
 struct CompiledPartition {
   std::string module;
@@ -329,6 +343,7 @@ ZorvelStatus CompilePartition(ZorvelCompilerPlugin plugin, const char* soc_model
   const ov::AnyMap properties = config->properties;
   ReportRuntimeAndDevices("OpenVINO Compiler", config->device.c_str(), properties);
   ZORVEL_LOG_INFO("Compiling partition %d for device %s", partition, config->device.c_str());
+  NameUnnamedNodes(*ov_model);
   ov::CompiledModel compiled = core.compile_model(ov_model, config->device, properties);
   CustomOStreamBuf buffer;
   std::ostream stream(&buffer);
