@@ -33,6 +33,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 using ::zorvel::host::BufferId;
 using ::zorvel::host::HostModel;
@@ -219,7 +220,7 @@ TEST_F(WeightSharingTest, TwoNpuPartitionsShareOnePoolAndOneBank) {
   EXPECT_THAT(log_, HasSubstr("] Weight sharing: GlobalGraph container " +
                               std::to_string(container.size()) + " bytes (" +
                               std::to_string(view.buffers.size()) + " buffers, 2 subgraphs)\n"));
-  // Each NPU partition is translated twice (pool phase and compile), the second time logged.
+  // Each NPU partition is translated once, in the pool phase, and that model is compiled.
   EXPECT_EQ(Count("] Model loaded\n"), 2u);
   EXPECT_EQ(Count("] Model export done\n"), 2u);
 }
@@ -445,6 +446,21 @@ const StableCase kStableCases[] = {
 };
 
 void PrintTo(const StableCase& c, std::ostream* os) { *os << c.name; }
+
+// The pool phase's models are the ones compiled: every NPU partition is loaded and optimised once,
+// before the pool is built, and the generated constants of both are aliased to it.
+TEST_F(WeightSharingTest, NpuPartitionsAreTranslatedAndOptimisedOnce) {
+  BuildMoEPartitions(model_);
+  ASSERT_EQ(Compile("configs_map.enable_moe_gather = \"true\"\n"), kZorvelStatusOk) << log_;
+  EXPECT_EQ(Count("] Model loaded\n"), 2u);
+  EXPECT_EQ(Count("] [MoEGather] discovered "), 2u);
+  EXPECT_EQ(Count("] HarvestSharedConstants: registered "), 2u);
+  EXPECT_LT(log_.rfind("] Model loaded\n"),
+            log_.find("] Weight sharing (NPU): building shared pool"));
+  EXPECT_THAT(log_, Not(HasSubstr("] HarvestSharedConstants: registered 0 ")));
+  EXPECT_THAT(log_, Not(HasSubstr("aliased 0 constants")));
+  EXPECT_EQ(Count("Compiling partition"), 2u);
+}
 
 class StableContainerTest : public WeightSharingTest,
                             public ::testing::WithParamInterface<StableCase> {};
