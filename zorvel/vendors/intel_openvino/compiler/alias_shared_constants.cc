@@ -35,7 +35,9 @@ bool HoldsRawBytes(const Constant& constant) {
 bool SameBytes(const BufferView& view, const Constant& constant) {
   const uint64_t size = constant.get_byte_size();
   if (view.size != size) return false;
-  return size == 0 || std::memcmp(view.data, constant.get_data_ptr(), size) == 0;
+  // A constant that already views the buffer (a kept model's, see ViewBankBuffers) holds its bytes.
+  if (size == 0 || view.data == constant.get_data_ptr()) return true;
+  return std::memcmp(view.data, constant.get_data_ptr(), size) == 0;
 }
 
 uint64_t Fingerprint(const uint8_t* data, uint64_t size) {
