@@ -1,5 +1,7 @@
 #include "zorvel/vendors/intel_openvino/compiler/openvino_compiler_plugin.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <deque>
@@ -383,6 +385,13 @@ ZorvelStatus CompilePartition(ZorvelCompilerPlugin plugin, const char* soc_model
 
 // Puts the pool and every collected partition into one GlobalGraph container, the only module.
 void WriteContainer(WeightSharing& sharing, ZorvelCompiledResultT& result) {
+#if defined(__GLIBC__)
+  // The translations' copies of the weights were freed constant by constant; once the allocator
+  // stops mapping blocks of their size on their own it keeps them in its heap, where the
+  // container, mapped on its own, cannot reuse them. Handing them back first keeps the peak at the
+  // host's weights plus the container.
+  malloc_trim(0);
+#endif
   std::vector<GlobalGraphBuffer> buffers;
   buffers.reserve(sharing.pool.size());
   for (const PoolEntry& entry : sharing.pool) {
