@@ -480,6 +480,22 @@ TEST_P(StableContainerTest, ContainerKeepsItsBytes) {
       << "0x" << std::hex << fingerprint << std::dec << " (" << modules_[0].size() << " bytes)";
 }
 
+// Whatever the process built before, the same model compiles to the same bytes: shared, and each
+// partition on its own.
+TEST_P(StableContainerTest, SameBytesWhenCompiledAgainInTheSameProcess) {
+  const StableCase& c = GetParam();
+  c.build(model_);
+  for (const char* sharing : {"", "enable_weight_sharing = false\n"}) {
+    SCOPED_TRACE(sharing);
+    const std::string options = std::string(c.options == nullptr ? "" : c.options) + sharing;
+    ASSERT_EQ(Compile(options.c_str()), kZorvelStatusOk) << log_;
+    // The first compile moved the process-wide node instance counter on.
+    const std::vector<std::string> first = modules_;
+    ASSERT_EQ(Compile(options.c_str()), kZorvelStatusOk) << log_;
+    EXPECT_TRUE(modules_ == first);
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Compiles, StableContainerTest, ::testing::ValuesIn(kStableCases),
                          [](const ::testing::TestParamInfo<StableCase>& info) {
                            return std::string(info.param.name);
