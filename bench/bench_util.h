@@ -22,6 +22,14 @@ namespace zorvel::bench {
 // read by both, so the plug-in forms two NPU partitions that share every weight buffer.
 std::unique_ptr<host::HostModel> BuildSharedWeightModel(uint64_t weight_bytes);
 
+// A deeper model with weights of the sizes a transformer has: `layers` layers (25 give 200
+// tensors, about 250 MiB), each four 512x512 projections, a 512->1536 and a 1536->512 projection
+// and two [512] vectors (a bias added, a scale multiplied), all f32, in a prefill [1,16,512] and a
+// decode [1,1,512] subgraph that read the same buffers.
+std::unique_ptr<host::HostModel> BuildLayeredModel(int layers);
+// The weight bytes of BuildLayeredModel(layers).
+uint64_t LayeredModelWeightBytes(int layers);
+
 // CPU seconds one memcpy of `bytes` takes into memory already touched (the best of a few runs).
 double MemcpySeconds(uint64_t bytes);
 
@@ -30,12 +38,13 @@ double MemcpySeconds(uint64_t bytes);
 // page on first touch. Whatever produces a new copy of the weights pays at least this.
 double MemcpyIntoNewMemorySeconds(uint64_t bytes);
 
-// Time of a compile call split by the plug-in's log lines. Weight-shared calls first harvest
-// every partition and build the pool (up to the pool's "Weight sharing: ..." lines); then, per
-// partition, front-end load (to "Model loaded"), conversion and passes (to the "aliased ..." line,
-// or to "Compiling partition" without sharing), aliasing to the pool and the NPU properties (to
-// "Compiling partition"), compile_model and export_model (to "Model export done"); what follows
-// the last partition is writing the result (the container when shared).
+// Time of a compile call split by the plug-in's log lines. Per translation: front-end load (to
+// "Model loaded"), conversion and passes (to the harvest's "registered ..." line when the pool
+// phase translates, to "Compiling partition" otherwise). Weight-shared calls then build the pool
+// (up to its "Weight sharing: ..." lines; this includes dropping the kept models' copies of bank
+// bytes); per partition, aliasing to the pool and the NPU properties (to "Compiling partition"),
+// compile_model and export_model (to "Model export done"); what follows the last partition is
+// writing the result (the container when shared).
 struct CompilePhases {
   double harvest_and_pool = 0;
   double load = 0;

@@ -35,12 +35,31 @@ bool HoldsRawBytes(const Constant& constant) {
 bool SameBytes(const BufferView& view, const Constant& constant) {
   const uint64_t size = constant.get_byte_size();
   if (view.size != size) return false;
-  return size == 0 || std::memcmp(view.data, constant.get_data_ptr(), size) == 0;
+  // A constant that already views the buffer (a kept model's, see ViewBankBuffers) holds its bytes.
+  if (size == 0 || view.data == constant.get_data_ptr()) return true;
+  return std::memcmp(view.data, constant.get_data_ptr(), size) == 0;
 }
 
 uint64_t Fingerprint(const uint8_t* data, uint64_t size) {
   if (size == 0) return util::Fingerprint64("", 0);
   return util::Fingerprint64(reinterpret_cast<const char*>(data), size);
+}
+
+// At least kMinAliasElements elements of a non-zero element size: what the NPU may share.
+bool LargeEnoughToAlias(const Constant& constant) {
+  const size_t element_size = constant.get_element_type().size();
+  return element_size != 0 && constant.get_byte_size() / element_size >= kMinAliasElements;
+}
+
+// Puts `replacement` in the place of `constant` as the same constant to every reader of the
+// model: friendly name, tensor names and runtime information.
+void ReplaceConstant(const std::shared_ptr<Constant>& constant,
+                     const std::shared_ptr<Constant>& replacement) {
+  replacement->set_friendly_name(constant->get_friendly_name());
+  replacement->get_rt_info() = constant->get_rt_info();
+  const auto names = constant->get_output_tensor(0).get_names();
+  ov::replace_node(constant, replacement);
+  replacement->get_output_tensor(0).set_names(names);
 }
 
 void AppendLittleEndian(std::string& out, uint64_t word) {
@@ -143,14 +162,51 @@ std::string MakeBankName(absl::Span<const PoolEntry> pool) {
   return absl::StrFormat("zorvel_npuw_%016x", hash);
 }
 
+std::vector<std::shared_ptr<Constant>> ViewBankBuffers(const std::shared_ptr<ov::Model>& model,
+                                                       const WeightBank& bank) {
+  std::vector<std::shared_ptr<Constant>> views;
+  for (const std::shared_ptr<ov::Node>& node : model->get_ops()) {
+    const auto constant = ov::as_type_ptr<Constant>(node);
+    if (constant == nullptr || !HoldsRawBytes(*constant) || !LargeEnoughToAlias(*constant)) {
+      continue;
+    }
+    const std::string& name = constant->get_friendly_name();
+    std::optional<BufferView> view;
+    if (const std::optional<int32_t> id = bank.FindBufferId(name); id.has_value()) {
+      view = bank.FindBuffer(*id);
+    } else {
+      view = bank.FindGeneratedConstant(name);
+    }
+    if (!view.has_value() || view->data == constant->get_data_ptr() ||
+        !SameBytes(*view, *constant)) {
+      continue;
+    }
+    // No owner: the bank and the host model outlive the kept model.
+    auto replacement = std::make_shared<Constant>(constant->get_element_type(),
+                                                  constant->get_shape(), view->data, nullptr);
+    ReplaceConstant(constant, replacement);
+    views.push_back(std::move(replacement));
+  }
+  return views;
+}
+
+void OwnUnaliasedViews(absl::Span<const std::shared_ptr<Constant>> views) {
+  for (const std::shared_ptr<Constant>& view : views) {
+    // An aliased view was replaced and feeds nothing any more.
+    if (view->output(0).get_target_inputs().empty()) continue;
+    // The blob writer stores equal data pointers once: a view sharing bank bytes with another
+    // would change the blob, a copy of its own does not.
+    ReplaceConstant(view, std::make_shared<Constant>(view->get_element_type(), view->get_shape(),
+                                                     view->get_data_ptr()));
+  }
+}
+
 uint64_t AliasToSharedPool(const std::shared_ptr<ov::Model>& model, const WeightBank& bank,
                            const PoolOffsets& pool_offsets, int partition_index) {
   std::vector<std::shared_ptr<Constant>> candidates;
   for (const std::shared_ptr<ov::Node>& node : model->get_ordered_ops()) {
     auto constant = ov::as_type_ptr<Constant>(node);
-    if (constant == nullptr || !HoldsRawBytes(*constant)) continue;
-    const size_t element_size = constant->get_element_type().size();
-    if (element_size == 0 || constant->get_byte_size() / element_size < kMinAliasElements) {
+    if (constant == nullptr || !HoldsRawBytes(*constant) || !LargeEnoughToAlias(*constant)) {
       continue;
     }
     candidates.push_back(std::move(constant));

@@ -6,11 +6,13 @@
 //   ReferencedNames referenced;
 //   for each partition: bank.AddHostWeights(subgraph);
 //                       (NPU) HarvestSharedConstants(optimized_model, bank, referenced);
+//                             views = ViewBankBuffers(optimized_model, bank);  -- kept, no copies
 //   std::vector<PoolEntry> pool = BuildSharedPool(referenced, bank, /*prune=*/npu);
 //   PoolOffsets offsets = MakePoolOffsets(pool);
 //   std::string bank_name = MakeBankName(pool);
-//   for each partition, optimized again:
-//     NPU: AliasToSharedPool(model, bank, offsets, index)   -- constants view the pool
+//   for each partition:
+//     NPU: AliasToSharedPool(kept_model, bank, offsets, index)   -- constants view the pool
+//          OwnUnaliasedViews(views)
 //     GPU: ConvertSharedWeightsToParameters(model, bank, parameter_ids)
 //
 // A constant is matched to a bank buffer by its friendly name (the host tensor name, or the key of
@@ -26,6 +28,7 @@
 #include "absl/container/flat_hash_set.h"
 #include "absl/types/span.h"
 #include "openvino/core/model.hpp"
+#include "openvino/op/constant.hpp"
 #include "zorvel/vendors/intel_openvino/compiler/weight_bank.h"
 
 namespace zorvel::openvino {
@@ -60,6 +63,18 @@ PoolOffsets MakePoolOffsets(absl::Span<const PoolEntry> pool);
 
 // "zorvel_npuw_" and 16 lowercase hex digits: the fingerprint of the ids and contents of the pool.
 std::string MakeBankName(absl::Span<const PoolEntry> pool);
+
+// Replaces every constant of at least 16 elements whose bytes equal the bank buffer or the
+// generated constant of its name by one that views those bytes, with the same element type,
+// shape, friendly name, tensor names and runtime information, so that a harvested model kept for
+// later holds no copy of weights the bank already has. Returns the constants it made.
+std::vector<std::shared_ptr<ov::op::v0::Constant>> ViewBankBuffers(
+    const std::shared_ptr<ov::Model>& model, const WeightBank& bank);
+
+// Gives every constant of `views` that is still in its model (AliasToSharedPool did not replace
+// it) its own copy of its bytes again, so the compiled partition is what it would have been had
+// the model never viewed the bank.
+void OwnUnaliasedViews(absl::Span<const std::shared_ptr<ov::op::v0::Constant>> views);
 
 // NPU: replaces every constant of at least 16 elements whose bytes equal its pooled buffer by a
 // constant viewing the pool memory, tagged with ov::WeightlessCacheAttribute at the buffer's pool

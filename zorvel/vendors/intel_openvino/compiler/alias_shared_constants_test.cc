@@ -346,6 +346,61 @@ TEST_F(HostBankTest, AliasedConstantsViewThePoolAndCarryTheirOffset) {
   EXPECT_EQ(WeightlessOf(*FindConstant(model_f32, "f"))->original_dtype, ov::element::f32);
 }
 
+// A harvested model kept for later views the bank's bytes instead of holding copies, and reads as
+// the same constants; what the pool does not take gets its own bytes back.
+TEST_F(HostBankTest, KeptModelsViewBankBytesUntilAliasedOrGivenTheirOwnAgain) {
+  AddHostBuffers({{0, "w", Bytes(32, 1)}, {1, "small", Bytes(15, 2)}, {2, "moved", Bytes(32, 3)}});
+  const std::string key = StackedKey(0, "down");
+  auto w = MakeConstant("w", ov::element::u8, {32}, Bytes(32, 1));
+  w->get_output_tensor(0).set_names({"w", "w:0"});
+  w->get_rt_info()["note"] = std::string("kept");
+  auto small = MakeConstant("small", ov::element::u8, {32}, Bytes(32, 2));  // other length
+  auto small15 = MakeConstant("small", ov::element::u8, {15}, Bytes(15, 2));
+  auto altered = MakeConstant("moved", ov::element::u8, {32}, Bytes(32, 4));
+  auto generated = Generated(key, key, Bytes(32, 5));
+  auto model = SumModel(ov::element::u8, {32}, {w, small, altered, generated});
+  auto model15 = SumModel(ov::element::u8, {15}, {small15});
+  ReferencedNames referenced;
+  LogOf([&] { HarvestSharedConstants(model, bank_, referenced); });
+
+  const std::vector<std::shared_ptr<Constant>> views = ViewBankBuffers(model, bank_);
+  EXPECT_TRUE(ViewBankBuffers(model15, bank_).empty());  // too small to alias: left alone
+  EXPECT_EQ(FindConstant(model15, "small"), small15);
+  ASSERT_EQ(views.size(), 2u);
+  const auto view_w = FindConstant(model, "w");
+  EXPECT_NE(view_w, w);
+  EXPECT_EQ(view_w->get_data_ptr(), HostData(0));
+  EXPECT_EQ(view_w->get_output_tensor(0).get_names(),
+            (std::unordered_set<std::string>{"w", "w:0"}));
+  EXPECT_EQ(view_w->get_rt_info().at("note").as<std::string>(), "kept");
+  EXPECT_EQ(FindConstant(model, "small"), small);
+  EXPECT_EQ(FindConstant(model, "moved"), altered);
+  const auto view_generated = FindConstant(model, key);
+  EXPECT_NE(view_generated, generated);
+  EXPECT_EQ(view_generated->get_data_ptr(), bank_.FindGeneratedConstant(key)->data);
+  ASSERT_NE(view_generated->get_rt_info().count(GeneratedConstantRtKey()), 0u);
+  EXPECT_TRUE(ViewBankBuffers(model, bank_).empty());  // already viewing
+
+  // A later partition maps "w" to a buffer of other bytes: the pool cannot take the view, which
+  // must not stay on the bank's memory.
+  AddHostBuffers({{3, "w", Bytes(32, 7)}});
+  const SharedPool pool = PoolOf(bank_, referenced, true);
+  uint64_t aliased = 0;
+  LogOf([&] { aliased = AliasToSharedPool(model, bank_, pool.offsets, 0); });
+  EXPECT_EQ(aliased, 1u);  // the generated constant
+  OwnUnaliasedViews(views);
+  const auto own_w = FindConstant(model, "w");
+  EXPECT_NE(own_w, view_w);
+  EXPECT_NE(own_w->get_data_ptr(), HostData(0));
+  EXPECT_EQ(std::memcmp(own_w->get_data_ptr(), HostData(0), 32), 0);
+  EXPECT_EQ(own_w->get_output_tensor(0).get_names(), (std::unordered_set<std::string>{"w", "w:0"}));
+  EXPECT_EQ(WeightlessOf(*own_w), nullptr);
+  const auto alias = FindConstant(model, key);
+  EXPECT_NE(alias, view_generated);
+  EXPECT_NE(WeightlessOf(*alias), nullptr);
+  EXPECT_EQ(alias->get_data_ptr(), bank_.FindGeneratedConstant(key)->data);
+}
+
 TEST_F(HostBankTest, SubByteConstantsCountWholeBytes) {
   // 32 u4 elements are 16 bytes: a candidate; 30 are 15 bytes: too small.
   AddHostBuffers({{0, "q16", Bytes(16, 1)}, {1, "q15", Bytes(15, 2)}});

@@ -1,5 +1,7 @@
 #include "zorvel/vendors/intel_openvino/compiler/openvino_compiler_plugin.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <deque>
@@ -16,6 +18,7 @@
 #include "logging/zorvel_logging.h"
 #include "openvino/core/except.hpp"
 #include "openvino/frontend/tensorflow_lite/frontend.hpp"
+#include "openvino/op/constant.hpp"
 #include "openvino/op/parameter.hpp"
 #include "openvino/runtime/core.hpp"
 #include "zorvel/compiler/cc/zorvel_model.h"
@@ -176,6 +179,14 @@ ZorvelStatus Partition(ZorvelCompilerPlugin plugin, const char* soc_model,
   return kZorvelStatusOk;
 }
 
+// A partition model translated and optimised once, in the pool phase, for the partition loop.
+struct KeptPartition {
+  std::shared_ptr<ov::Model> model;
+  NpuOptimizerResult optimized;
+  // Its constants that view bank bytes instead of holding a copy (ViewBankBuffers).
+  std::vector<std::shared_ptr<ov::op::v0::Constant>> views;
+};
+
 // The weight-sharing state of one compile call. Everything in it lives until the container is
 // written; the bank's host buffers and the aliased constants point into host memory, which the
 // host keeps for the whole call.
@@ -187,6 +198,9 @@ struct WeightSharing {
   std::vector<PoolEntry> pool;
   PoolOffsets pool_offsets;
   std::string bank_name;
+  // NPU: every partition's model as the pool phase translated and optimised it, taken by the
+  // partition loop. Their constants view the bank's bytes where the bank has them.
+  std::vector<KeptPartition> kept;
   // Partition modules; a deque never moves its elements, so the entries' views stay valid.
   std::deque<std::string> modules;
   std::map<std::string, GlobalGraphSubgraph> subgraphs;
@@ -225,7 +239,8 @@ ZorvelStatus DecideWeightSharing(ZorvelCompilerPlugin plugin, uint64_t count,
 }
 
 // Registers every partition's host weights (and, on the NPU, the constants its optimized model
-// generates) in the bank, then lays out the pool and names it.
+// generates) in the bank, then lays out the pool and names it. On the NPU each partition is
+// translated and optimised here once and kept for the partition loop.
 ZorvelStatus BuildPool(ZorvelCompilerPlugin plugin, const char* soc_model, const Model& host_model,
                        uint64_t count, ov::frontend::tensorflow_lite::FrontEnd& front_end,
                        WeightSharing& sharing) {
@@ -243,10 +258,13 @@ ZorvelStatus BuildPool(ZorvelCompilerPlugin plugin, const char* soc_model, const
     if (!config.HasValue()) return ErrorToStatus(config.GetError());
     const ZorvelStatus soc_status = config->ApplySocModel(soc_model);
     if (soc_status != kZorvelStatusOk) return soc_status;
-    const std::shared_ptr<ov::Model> model =
-        TranslateSubgraph(plugin, *subgraph, config->device, front_end, /*log_loaded=*/false);
-    OptimizeForNpu(*config, model);
-    HarvestSharedConstants(model, sharing.bank, referenced_names);
+    KeptPartition& kept = sharing.kept.emplace_back();
+    kept.model =
+        TranslateSubgraph(plugin, *subgraph, config->device, front_end, /*log_loaded=*/true);
+    kept.optimized = OptimizeForNpu(*config, kept.model);
+    HarvestSharedConstants(kept.model, sharing.bank, referenced_names);
+    // Drops the model's copies of what the bank holds before the next partition is translated.
+    kept.views = ViewBankBuffers(kept.model, sharing.bank);
   }
   ZORVEL_LOG_INFO("Weight sharing (%s): building shared pool", sharing.device.c_str());
   sharing.pool = BuildSharedPool(referenced_names, sharing.bank, /*prune=*/sharing.npu);
@@ -274,6 +292,20 @@ uint64_t KvCacheExtent(const ov::Model& model) {
   return extent;
 }
 
+// A node nothing named (the front end's Results, for one) answers with a name drawn from a
+// process-wide instance counter, so its blob would depend on what the process built before, and
+// on other threads. Such nodes are named after their type and place in the model's order instead.
+void NameUnnamedNodes(const ov::Model& model) {
+  size_t position = 0;
+  for (const std::shared_ptr<ov::Node>& node : model.get_ordered_ops()) {
+    if (node->get_friendly_name() == node->get_name()) {
+      node->set_friendly_name(std::string(node->get_type_info().name) + "_" +
+                              std::to_string(position));
+    }
+    ++position;
+  }
+}
+
 // What one partition leaves for the result: its module and, with weight sharing, its record.
 struct CompiledPartition {
   std::string module;
@@ -294,19 +326,30 @@ ZorvelStatus CompilePartition(ZorvelCompilerPlugin plugin, const char* soc_model
   const ZorvelStatus soc_status = config->ApplySocModel(soc_model);
   if (soc_status != kZorvelStatusOk) return soc_status;
 
-  Expected<Subgraph> subgraph = host_model.SubgraphAt(index);
-  if (!subgraph.HasValue()) {
-    ZORVEL_LOG_INFO("Failed to retrieve Subgraph");
-    return kZorvelStatusErrorCompilation;
+  std::shared_ptr<ov::Model> ov_model;
+  NpuOptimizerResult optimized;
+  KeptPartition kept;
+  if (sharing.npu) {
+    // Released with this partition, like a model translated here.
+    kept = std::move(sharing.kept[index]);
+    ov_model = std::move(kept.model);
+    optimized = kept.optimized;
+  } else {
+    Expected<Subgraph> subgraph = host_model.SubgraphAt(index);
+    if (!subgraph.HasValue()) {
+      ZORVEL_LOG_INFO("Failed to retrieve Subgraph");
+      return kZorvelStatusErrorCompilation;
+    }
+    ov_model = TranslateSubgraph(plugin, *subgraph, config->device, front_end, /*log_loaded=*/true);
+    optimized = OptimizeForNpu(*config, ov_model);
   }
-  const std::shared_ptr<ov::Model> ov_model =
-      TranslateSubgraph(plugin, *subgraph, config->device, front_end, /*log_loaded=*/true);
-  const NpuOptimizerResult optimized = OptimizeForNpu(*config, ov_model);
 
   bool weight_sharing_properties_applied = false;
   if (sharing.npu) {
     const uint64_t aliased =
         AliasToSharedPool(ov_model, sharing.bank, sharing.pool_offsets, partition);
+    OwnUnaliasedViews(kept.views);
+    kept.views.clear();
     if (aliased != 0) {
       const ZorvelStatus npuw_status = config->ApplyNpuWeightSharing(sharing.bank_name, optimized);
       if (npuw_status != kZorvelStatusOk) return npuw_status;
@@ -332,6 +375,7 @@ ZorvelStatus CompilePartition(ZorvelCompilerPlugin plugin, const char* soc_model
   if (release_status != kZorvelStatusOk) return release_status;
   ReportRuntimeAndDevices("OpenVINO Compiler", config->device.c_str(), properties);
   ZORVEL_LOG_INFO("Compiling partition %d for device %s", partition, config->device.c_str());
+  NameUnnamedNodes(*ov_model);
   ov::CompiledModel compiled = core.compile_model(ov_model, config->device, properties);
   CustomOStreamBuf buffer;
   std::ostream stream(&buffer);
@@ -344,6 +388,13 @@ ZorvelStatus CompilePartition(ZorvelCompilerPlugin plugin, const char* soc_model
 
 // Puts the pool and every collected partition into one GlobalGraph container, the only module.
 void WriteContainer(WeightSharing& sharing, ZorvelCompiledResultT& result) {
+#if defined(__GLIBC__)
+  // The translations' copies of the weights were freed constant by constant; once the allocator
+  // stops mapping blocks of their size on their own it keeps them in its heap, where the
+  // container, mapped on its own, cannot reuse them. Handing them back first keeps the peak at the
+  // host's weights plus the container.
+  malloc_trim(0);
+#endif
   std::vector<GlobalGraphBuffer> buffers;
   buffers.reserve(sharing.pool.size());
   for (const PoolEntry& entry : sharing.pool) {

@@ -67,6 +67,12 @@ void WeightBank::RegisterGeneratedConstant(std::string key, std::vector<uint8_t>
   // Identical bytes: several partitions produced the same constant.
 }
 
+std::optional<BufferView> WeightBank::FindGeneratedConstant(std::string_view key) const {
+  const auto it = generated_.find(key);
+  if (it == generated_.end()) return std::nullopt;
+  return BufferView{it->second.data(), it->second.size()};
+}
+
 void WeightBank::FinalizeDerivedBuffers() {
   if (finalized_) {
     ZORVEL_LOG_ERROR(

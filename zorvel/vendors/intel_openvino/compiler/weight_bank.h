@@ -54,6 +54,10 @@ class WeightBank {
   // The buffer of `id`, or nothing.
   std::optional<BufferView> FindBuffer(int32_t id) const;
 
+  // The bytes registered for generated constant `key`, before or after finalization, or nothing.
+  // They stay in place for the bank's life.
+  std::optional<BufferView> FindGeneratedConstant(std::string_view key) const;
+
   // Takes the bytes of a generated constant. The first registration of a key wins; conflicting
   // ones and registrations after finalization are logged at ERROR and dropped.
   void RegisterGeneratedConstant(std::string key, std::vector<uint8_t> bytes);

@@ -1,6 +1,8 @@
 // The weight-sharing compile through the dlopen'ed table over the stand-in host: when it is on,
 // the one module it gives, the container's records, pool and bindings, the NPU properties of the
 // shared partitions, and the container loaded back and run against the unshared compile.
+#include <farmhash.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -19,6 +21,8 @@
 #include "zorvel/c/zorvel_plugin_api.h"
 #include "zorvel/host/host_api.h"
 #include "zorvel/host/host_model.h"
+#include "zorvel/host/moe_block.h"
+#include "zorvel/host/shared_weights.h"
 #include "zorvel/vendors/intel_openvino/compiler/global_graph.h"
 #include "zorvel/vendors/intel_openvino/compiler/global_graph_loader.h"
 #include "zorvel/vendors/intel_openvino/compiler/partition_blob.h"
@@ -29,6 +33,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 using ::zorvel::host::BufferId;
 using ::zorvel::host::HostModel;
@@ -215,7 +220,7 @@ TEST_F(WeightSharingTest, TwoNpuPartitionsShareOnePoolAndOneBank) {
   EXPECT_THAT(log_, HasSubstr("] Weight sharing: GlobalGraph container " +
                               std::to_string(container.size()) + " bytes (" +
                               std::to_string(view.buffers.size()) + " buffers, 2 subgraphs)\n"));
-  // Each NPU partition is translated twice (pool phase and compile), the second time logged.
+  // Each NPU partition is translated once, in the pool phase, and that model is compiled.
   EXPECT_EQ(Count("] Model loaded\n"), 2u);
   EXPECT_EQ(Count("] Model export done\n"), 2u);
 }
@@ -386,6 +391,115 @@ TEST_F(WeightSharingTest, RewrittenTwoBitWeightsKeepTheirOwnBytesInTheContainer)
     }
   }
 }
+
+// Compiles whose containers must keep their bytes (see ContainersKeepTheirBytes).
+struct StableCase {
+  const char* name;
+  void (*build)(HostModel&);
+  const char* options;
+  uint64_t size;
+  uint64_t fingerprint;
+};
+
+void BuildTwoBitPartitions(HostModel& model) {
+  std::vector<uint8_t> packed(kOut * kIn / 4);
+  for (size_t i = 0; i < packed.size(); ++i) packed[i] = static_cast<uint8_t>(i * 37 + 11);
+  const BufferId w = model.AddBuffer(packed);
+  std::vector<float> scales(kOut, 0.05f);
+  std::vector<int64_t> zero_points(kOut, 0);
+  for (int i = 0; i < 2; ++i) {
+    HostSubgraph& sg = model.AddSubgraph();
+    const TensorId x = sg.AddInput("x", F32({1, kIn}));
+    const TensorId weights =
+        sg.AddConstant("w2", TensorType::Ranked(kZorvelElementTypeInt2, {kOut, kIn}), w,
+                       host::Quantization::PerChannel(0, scales, zero_points));
+    sg.AddOutput(FullyConnected(sg, x, weights, "y", kOut));
+  }
+}
+
+// Two MoE layers per subgraph, single- and multi-token, reading the same expert buffers: the
+// gather rewrite stacks them into generated constants that both partitions share.
+void BuildMoEPartitions(HostModel& model) {
+  host::SharedWeights shared;
+  for (int32_t tokens : {1, 3}) {
+    host::MoEBlockOptions options;
+    options.tokens = tokens;
+    options.shared_weights = &shared;
+    host::AddMoESubgraph(model, options, /*layers=*/2);
+  }
+}
+
+const StableCase kStableCases[] = {
+    {"Npu", [](HostModel& model) { AddSharingSubgraphs(model); }, nullptr, 24790,
+     0x9f2b790ad82f389dull},
+    {"NpuOnePartitionUnaliased",
+     [](HostModel& model) {
+       AddSharingSubgraphs(model);
+       AddSmallSubgraph(model);
+     },
+     nullptr, 25658, 0xc0b3a761857e4768ull},
+    {"Gpu", [](HostModel& model) { AddSharingSubgraphs(model); }, "graph.-1.graph_backend = 1\n",
+     24835, 0x2bfddcdecefb7e74ull},
+    {"NpuTwoBitRewritten", BuildTwoBitPartitions, nullptr, 6190, 0xc273fb38fc0b87b9ull},
+    {"NpuMoEGather", BuildMoEPartitions, "configs_map.enable_moe_gather = \"true\"\n", 46050,
+     0x18cf9f071f925600ull},
+};
+
+void PrintTo(const StableCase& c, std::ostream* os) { *os << c.name; }
+
+// The pool phase's models are the ones compiled: every NPU partition is loaded and optimised once,
+// before the pool is built, and the generated constants of both are aliased to it.
+TEST_F(WeightSharingTest, NpuPartitionsAreTranslatedAndOptimisedOnce) {
+  BuildMoEPartitions(model_);
+  ASSERT_EQ(Compile("configs_map.enable_moe_gather = \"true\"\n"), kZorvelStatusOk) << log_;
+  EXPECT_EQ(Count("] Model loaded\n"), 2u);
+  EXPECT_EQ(Count("] [MoEGather] discovered "), 2u);
+  EXPECT_EQ(Count("] HarvestSharedConstants: registered "), 2u);
+  EXPECT_LT(log_.rfind("] Model loaded\n"),
+            log_.find("] Weight sharing (NPU): building shared pool"));
+  EXPECT_THAT(log_, Not(HasSubstr("] HarvestSharedConstants: registered 0 ")));
+  EXPECT_THAT(log_, Not(HasSubstr("aliased 0 constants")));
+  EXPECT_EQ(Count("Compiling partition"), 2u);
+}
+
+class StableContainerTest : public WeightSharingTest,
+                            public ::testing::WithParamInterface<StableCase> {};
+
+// The container of each case as the flow wrote it when it translated and optimised every NPU
+// partition a second time for the partition loop: keeping the pool phase's models for the loop
+// changes no byte of the blobs or the pool. A deliberate change of the passes, the export or the
+// container format re-records these.
+TEST_P(StableContainerTest, ContainerKeepsItsBytes) {
+  const StableCase& c = GetParam();
+  c.build(model_);
+  ASSERT_EQ(Compile(c.options), kZorvelStatusOk) << log_;
+  ASSERT_EQ(modules_.size(), 1u);
+  const uint64_t fingerprint = util::Fingerprint64(modules_[0].data(), modules_[0].size());
+  EXPECT_EQ(modules_[0].size(), c.size);
+  EXPECT_EQ(fingerprint, c.fingerprint)
+      << "0x" << std::hex << fingerprint << std::dec << " (" << modules_[0].size() << " bytes)";
+}
+
+// Whatever the process built before, the same model compiles to the same bytes: shared, and each
+// partition on its own.
+TEST_P(StableContainerTest, SameBytesWhenCompiledAgainInTheSameProcess) {
+  const StableCase& c = GetParam();
+  c.build(model_);
+  for (const char* sharing : {"", "enable_weight_sharing = false\n"}) {
+    SCOPED_TRACE(sharing);
+    const std::string options = std::string(c.options == nullptr ? "" : c.options) + sharing;
+    ASSERT_EQ(Compile(options.c_str()), kZorvelStatusOk) << log_;
+    // The first compile moved the process-wide node instance counter on.
+    const std::vector<std::string> first = modules_;
+    ASSERT_EQ(Compile(options.c_str()), kZorvelStatusOk) << log_;
+    EXPECT_TRUE(modules_ == first);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Compiles, StableContainerTest, ::testing::ValuesIn(kStableCases),
+                         [](const ::testing::TestParamInfo<StableCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 // Every partition of the container, loaded back and run, gives what the same partition compiled
 // without weight sharing gives.
