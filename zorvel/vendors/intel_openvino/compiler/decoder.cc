@@ -212,8 +212,15 @@ ZorvelElementType HostElementTypeCode(const Tensor& tensor) {
   if (Expected<ZorvelRankedTensorType> ranked = tensor.RankedTensorType()) {
     return ranked->element_type;
   }
-  if (Expected<ZorvelElementType> unranked = tensor.UnrankedElementType()) return *unranked;
-  return kZorvelElementTypeNone;
+  const Expected<ZorvelElementType> unranked = tensor.UnrankedElementType();
+  if (!unranked) {
+    // Neither read told the type; a made-up one would change the model.
+    throw HostReadError(unranked.Status(),
+                        absl::StrCat("Host API entry 19 (get_unranked_tensor_type) failed with "
+                                     "status ",
+                                     unranked.Status(), " reading the element type of a tensor"));
+  }
+  return *unranked;
 }
 
 ov::element::Type ToOvElementType(ZorvelElementType code) {
@@ -287,8 +294,10 @@ ov::Any DecoderOperation::get_attribute(const std::string& name) const {
   ZORVEL_LOG_VERBOSE("get_attr %s for %s", name.c_str(), op_name_.c_str());
   Expected<ov::Any> value = ResolveAttribute(name);
   if (!value) {
-    ZORVEL_LOG_ERROR("%s", value.GetError().Message().c_str());
-    return {};
+    // An empty value would make the translator use its default (dilation 1, exact GELU) for an
+    // attribute the host has: the translation fails instead, naming the op and the attribute.
+    throw HostReadError(value.Status(),
+                        absl::StrCat(value.GetError().Message(), " (attribute ", name, ")"));
   }
   return std::move(value).Value();
 }

@@ -60,6 +60,12 @@ GraphIteratorDelegate::GraphIteratorDelegate(const HostApiTable* host_api, const
   input_count_ = static_cast<int64_t>(input_indices_.size());
   output_count_ = static_cast<int64_t>(subgraph_.NumOutputs());
   op_count_ = static_cast<int64_t>(subgraph_.NumOps());
+  // A partition computes something: without ops or outputs the host's description is not one the
+  // front end could turn into the partition's model.
+  if (op_count_ == 0 || output_count_ == 0) {
+    OPENVINO_THROW("The subgraph has ", op_count_, " ops and ", output_count_,
+                   " outputs; a partition needs at least one of each");
+  }
 }
 
 GraphIteratorDelegate::~GraphIteratorDelegate() = default;
@@ -69,20 +75,24 @@ size_t GraphIteratorDelegate::size() const {
 }
 
 bool GraphIteratorDelegate::DescribeTensor(const Tensor& tensor, TensorMetaInfo& info) const {
-  const ov::element::Type element_type = ToOvElementType(HostElementTypeCode(tensor));
+  // Without its ranked type a tensor has no shape to give the front end; a scalar in its place
+  // would change the model.
+  const Expected<ZorvelRankedTensorType> ranked = tensor.RankedTensorType();
+  if (!ranked) {
+    throw HostReadError(
+        ranked.Status(),
+        absl::StrCat("Host API entry 18 (get_ranked_tensor_type) failed with status ",
+                     ranked.Status(), " reading the shape of a tensor"));
+  }
+  const ov::element::Type element_type = ToOvElementType(ranked->element_type);
 
   std::vector<int64_t> dimensions;
-  if (Expected<ZorvelRankedTensorType> ranked = tensor.RankedTensorType()) {
-    const uint32_t rank = ZorvelLayoutRank(&ranked->layout);
-    if (rank > ZORVEL_TENSOR_MAX_RANK) {
-      ZORVEL_LOG_ERROR("Tensor rank %u exceeds the host's limit of %d", rank,
-                       ZORVEL_TENSOR_MAX_RANK);
-      return false;
-    }
-    dimensions.assign(ranked->layout.dimensions, ranked->layout.dimensions + rank);
-  } else {
-    ZORVEL_LOG_INFO("Unsupported tensor element shape");
+  const uint32_t rank = ZorvelLayoutRank(&ranked->layout);
+  if (rank > ZORVEL_TENSOR_MAX_RANK) {
+    ZORVEL_LOG_ERROR("Tensor rank %u exceeds the host's limit of %d", rank, ZORVEL_TENSOR_MAX_RANK);
+    return false;
   }
+  dimensions.assign(ranked->layout.dimensions, ranked->layout.dimensions + rank);
 
   const ZorvelQuantizationTypeId kind = tensor.QuantizationTypeId();
   switch (kind) {
@@ -121,6 +131,16 @@ bool GraphIteratorDelegate::DescribeTensor(const Tensor& tensor, TensorMetaInfo&
 
 std::shared_ptr<ov::frontend::tensorflow_lite::DecoderBase> GraphIteratorDelegate::get_decoder()
     const {
+  try {
+    return DecoderAtPosition();
+  } catch (HostReadError& error) {
+    error.AddContext(absl::StrCat("at node ", position_, " of the subgraph"));
+    throw;
+  }
+}
+
+std::shared_ptr<ov::frontend::tensorflow_lite::DecoderBase>
+GraphIteratorDelegate::DecoderAtPosition() const {
   converted_buffers_.clear();
 
   const uint64_t inputs = static_cast<uint64_t>(input_count_);

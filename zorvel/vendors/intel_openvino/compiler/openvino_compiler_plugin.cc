@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "absl/strings/str_cat.h"
 #include "logging/zorvel_logging.h"
 #include "openvino/core/except.hpp"
 #include "openvino/frontend/tensorflow_lite/frontend.hpp"
@@ -62,23 +63,22 @@ void ApplyHostLogLevel(const HostApiTable* host_api, ZorvelEnvironment environme
                              static_cast<ZorvelLogSeverity>(value.int_value & 0xFF));
 }
 
+// A refused call changes nothing: the out-handle is checked before the log level is touched.
 ZorvelStatus CreatePlugin(const HostApiTable* host_api, ZorvelCompilerPlugin* plugin,
                           ZorvelEnvironment environment, ZorvelOptions options) {
-  ZorvelSetMinLoggerSeverity(ZorvelGetDefaultLogger(), kZorvelLogSeverityInfo);
-  ApplyHostLogLevel(host_api, environment);
   if (plugin == nullptr) return kZorvelStatusErrorInvalidArgument;
-
-  auto* created = new (std::nothrow) ZorvelCompilerPluginT{
+  auto created = std::make_unique<ZorvelCompilerPluginT>(ZorvelCompilerPluginT{
       host_api,
       MakeError(kZorvelStatusErrorInvalidArgument, "Null options"),
       MakeError(kZorvelStatusErrorInvalidArgument, "Null Intel OpenVINO options"),
-  };
-  if (created == nullptr) return kZorvelStatusErrorInvalidArgument;
+  });
   if (options != nullptr) {
     created->options = HostOptionsWrapper(host_api, options);
     created->intel_openvino_options = ReadIntelOpenVinoOptions(host_api, options);
   }
-  *plugin = created;
+  ZorvelSetMinLoggerSeverity(ZorvelGetDefaultLogger(), kZorvelLogSeverityInfo);
+  ApplyHostLogLevel(host_api, environment);
+  *plugin = created.release();
   return kZorvelStatusOk;
 }
 
@@ -126,8 +126,7 @@ bool IsSupportedOpCode(ZorvelOpCode code) {
 }
 
 // TOPK_V2 is taken only with a constant K; every other op by its code.
-bool PassesOpSpecificCheck(const Op& op) {
-  const ZorvelOpCode code = op.Code();
+bool PassesOpSpecificCheck(const Op& op, ZorvelOpCode code) {
   if (code == kZorvelOpCodeTopkV2) {
     if (op.NumInputs() >= 2 && !op.InputAt(1).GetWeights().Bytes().empty()) return true;
     ZORVEL_LOG_INFO("TOPK_V2 with non-constant K is not supported on NPU; leaving op on CPU.");
@@ -136,23 +135,34 @@ bool PassesOpSpecificCheck(const Op& op) {
   return IsSupportedOpCode(code);
 }
 
-// Of the composite ops only RMS normalisation is taken.
-bool PassesOpTypeCheck(const Op& op) {
-  if (op.Api() == nullptr || op.Api()->get_op_code == nullptr) return true;
-  if (op.Code() != kZorvelOpCodeStablehloComposite) return true;
+// Of the composite ops only RMS normalisation is taken. The name is needed to decide: a failed
+// read fails the partition call rather than leave the op to the host.
+bool PassesOpTypeCheck(const Op& op, ZorvelOpCode code) {
+  if (code != kZorvelOpCodeStablehloComposite) return true;
   const Expected<std::string_view> name = op.CompositeName();
-  return name.HasValue() && *name == kRmsNormCompositeName;
+  if (!name.HasValue()) {
+    throw HostReadError(name.Status(),
+                        absl::StrCat("Host API entry 29 (get_composite_op_name) failed with "
+                                     "status ",
+                                     name.Status(), " reading the name of a composite op"));
+  }
+  return *name == kRmsNormCompositeName;
 }
 
-ZorvelStatus Partition(ZorvelCompilerPlugin plugin, const char* soc_model,
-                       ZorvelSubgraph subgraph_handle, ZorvelSelectedOps selected_ops) {
-  if (plugin == nullptr) return kZorvelStatusErrorInvalidArgument;
+ZorvelStatus PartitionSubgraph(ZorvelCompilerPlugin plugin, ZorvelSubgraph subgraph_handle,
+                               ZorvelSelectedOps selected_ops) {
   const Subgraph subgraph(plugin->host_api, subgraph_handle);
 
   const uint64_t num_inputs = subgraph.NumInputs();
   for (uint64_t i = 0; i < num_inputs; ++i) {
     const Expected<ZorvelRankedTensorType> type = subgraph.InputAt(i).RankedTensorType();
-    if (!type.HasValue()) continue;
+    // The rank decides whether the subgraph can be taken at all.
+    if (!type.HasValue()) {
+      throw HostReadError(type.Status(),
+                          absl::StrCat("Host API entry 18 (get_ranked_tensor_type) failed with "
+                                       "status ",
+                                       type.Status(), " reading the shape of subgraph input ", i));
+    }
     const uint64_t rank = ZorvelLayoutRank(&type->layout);
     if (rank > kMaxSupportedInputRank) {
       ZORVEL_LOG_WARNING(
@@ -163,16 +173,37 @@ ZorvelStatus Partition(ZorvelCompilerPlugin plugin, const char* soc_model,
     }
   }
 
-  for (const Op& op : subgraph.Ops()) {
-    if (PassesOpSpecificCheck(op) && PassesOpTypeCheck(op)) {
-      const Expected<void> added =
-          AddSelectedOp(plugin->host_api, selected_ops, op, /*partition_index=*/0);
-      if (!added.HasValue()) return ErrorToStatus(added.GetError());
-      continue;
+  const std::vector<Op> ops = subgraph.Ops();
+  for (size_t i = 0; i < ops.size(); ++i) {
+    const Op& op = ops[i];
+    try {
+      const ZorvelOpCode code = op.Code();
+      if (PassesOpSpecificCheck(op, code) && PassesOpTypeCheck(op, code)) {
+        const Expected<void> added =
+            AddSelectedOp(plugin->host_api, selected_ops, op, /*partition_index=*/0);
+        if (!added.HasValue()) return ErrorToStatus(added.GetError());
+        continue;
+      }
+      ZORVEL_LOG_INFO("op type %d is not supported", code);
+    } catch (HostReadError& error) {
+      error.AddContext(absl::StrCat("for op ", i, " of the subgraph"));
+      throw;
     }
-    ZORVEL_LOG_INFO("op type %d is not supported", op.Code());
   }
   return kZorvelStatusOk;
+}
+
+// Every host read the selection depends on must succeed: a failure ends the call with the host's
+// status (6 for a missing entry) and one ERROR line, rather than a selection made from guesses.
+ZorvelStatus Partition(ZorvelCompilerPlugin plugin, const char* soc_model,
+                       ZorvelSubgraph subgraph_handle, ZorvelSelectedOps selected_ops) {
+  if (plugin == nullptr) return kZorvelStatusErrorInvalidArgument;
+  try {
+    return PartitionSubgraph(plugin, subgraph_handle, selected_ops);
+  } catch (const HostReadError& error) {
+    ZORVEL_LOG_ERROR("Partitioning failed: %s", error.what());
+    return error.Status();
+  }
 }
 
 // The weight-sharing state of one compile call. Everything in it lives until the container is
@@ -358,11 +389,16 @@ void WriteContainer(WeightSharing& sharing, ZorvelCompiledResultT& result) {
 
 ZorvelStatus CompileModel(ZorvelCompilerPlugin plugin, const char* soc_model, ZorvelModel model,
                           ZorvelCompiledResult* compiled_result) {
+  // Options the host could not deliver at creation are not replaced by the defaults: what the user
+  // asked for (weight sharing, rewrites, devices) is unknown.
+  if (!plugin->intel_openvino_options.HasValue() &&
+      !IsAbsentOptions(plugin->intel_openvino_options.GetError())) {
+    const Error& error = plugin->intel_openvino_options.GetError();
+    ZORVEL_LOG_ERROR("Compilation refused: %s", error.Message().c_str());
+    return error.Status();
+  }
   const Model host_model(plugin->host_api, model);
-  const uint64_t count =
-      plugin->host_api == nullptr || plugin->host_api->get_num_model_subgraphs == nullptr
-          ? 0
-          : host_model.NumSubgraphs();
+  const uint64_t count = host_model.NumSubgraphs();
   auto result = std::make_unique<ZorvelCompiledResultT>();
   result->byte_code.resize(count);
   result->call_names.resize(count);
@@ -407,6 +443,9 @@ ZorvelStatus Compile(ZorvelCompilerPlugin plugin, const char* soc_model, ZorvelM
   // The partial result is owned by CompileModel and destroyed on every way out of it.
   try {
     return CompileModel(plugin, soc_model, model, compiled_result);
+  } catch (const HostReadError& e) {
+    ZORVEL_LOG_ERROR("Compilation failed: %s", e.what());
+    return kZorvelStatusErrorCompilation;
   } catch (const ov::Exception& e) {
     ZORVEL_LOG_ERROR("Exception in compilation: %s", e.what());
     return kZorvelStatusErrorCompilation;
@@ -488,28 +527,63 @@ ZorvelStatus NoOp(ZorvelCompilerPlugin plugin, const void* argument, void* resul
   return kZorvelStatusOk;
 }
 
+// Every slot runs behind a catch-all: whatever escapes an entry (std::bad_alloc, say) ends the
+// call with a status and an ERROR line instead of crossing into the host.
+template <auto kEntry>
+struct Guarded;
+
+template <typename... Args, ZorvelStatus (*kEntry)(Args...)>
+struct Guarded<kEntry> {
+  static ZorvelStatus Call(Args... args) noexcept {
+    try {
+      return kEntry(args...);
+    } catch (const std::exception& e) {
+      ZORVEL_LOG_ERROR("Unexpected exception: %s", e.what());
+    } catch (...) {
+      ZORVEL_LOG_ERROR("Unknown exception");
+    }
+    return kZorvelStatusErrorInvalidArgument;
+  }
+};
+
+template <typename... Args, void (*kEntry)(Args...)>
+struct Guarded<kEntry> {
+  static void Call(Args... args) noexcept {
+    try {
+      kEntry(args...);
+    } catch (...) {
+      ZORVEL_LOG_ERROR("Unknown exception");
+    }
+  }
+};
+
+template <const char* (*kEntry)()>
+struct Guarded<kEntry> {
+  static const char* Call() noexcept { return kEntry(); }
+};
+
 constexpr PluginApiTable kPluginApiTable = {
     /*size=*/static_cast<uint16_t>(sizeof(PluginApiTable)),
     /*version=*/1,
     /*reserved=*/0,
-    GetApiVersion,
-    GetSocManufacturer,
-    CreatePlugin,
-    DestroyPlugin,
-    GetSupportedHardware,
-    GetNumSocModels,
-    GetSocModel,
-    Partition,
-    Compile,
-    DestroyCompiledResult,
-    GetCompiledResultByteCode,
-    GetCompiledResultNumByteCodeModules,
-    GetCompiledResultCallInfo,
-    GetCompiledResultNumCalls,
-    GetZeroCount,
-    GetRuntimeVersion,
+    Guarded<GetApiVersion>::Call,
+    Guarded<GetSocManufacturer>::Call,
+    Guarded<CreatePlugin>::Call,
+    Guarded<DestroyPlugin>::Call,
+    Guarded<GetSupportedHardware>::Call,
+    Guarded<GetNumSocModels>::Call,
+    Guarded<GetSocModel>::Call,
+    Guarded<Partition>::Call,
+    Guarded<Compile>::Call,
+    Guarded<DestroyCompiledResult>::Call,
+    Guarded<GetCompiledResultByteCode>::Call,
+    Guarded<GetCompiledResultNumByteCodeModules>::Call,
+    Guarded<GetCompiledResultCallInfo>::Call,
+    Guarded<GetCompiledResultNumCalls>::Call,
+    Guarded<GetZeroCount>::Call,
+    Guarded<GetRuntimeVersion>::Call,
     /*reserved_16=*/nullptr,
-    NoOp,
+    Guarded<NoOp>::Call,
 };
 
 }  // namespace
