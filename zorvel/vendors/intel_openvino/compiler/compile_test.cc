@@ -116,12 +116,21 @@ TEST_F(CompileTest, NoSubgraphsGiveAnEmptyResult) {
   EXPECT_EQ(NumCalls(), 0u);
   table_->destroy_compiled_result(result_);
   result_ = nullptr;
+}
 
+// Without the count the model's partitions are unknown: an empty result would pass for success.
+TEST_F(CompileTest, MissingOrFailingSubgraphCountIs504) {
+  CreatePlugin(nullptr);
   AddSmallSubgraph(model_);
   api_.RemoveEntry(kGetNumModelSubgraphs);
-  ASSERT_EQ(Compile("LNL"), kZorvelStatusOk);
-  EXPECT_EQ(NumModules(), 0u);
-  EXPECT_EQ(NumCalls(), 0u);
+  EXPECT_EQ(Compile("LNL"), kZorvelStatusErrorCompilation);
+  EXPECT_EQ(result_, nullptr);
+  EXPECT_THAT(log_, HasSubstr("Host API entry 1 (get_num_model_subgraphs) is missing"));
+  api_.RestoreAllEntries();
+  api_.FailEntry(kGetNumModelSubgraphs, 77);
+  EXPECT_EQ(Compile("LNL"), kZorvelStatusErrorCompilation);
+  EXPECT_EQ(result_, nullptr);
+  EXPECT_THAT(log_, HasSubstr("failed with status 77"));
 }
 
 TEST_F(CompileTest, ThreeCpuPartitionsGiveThreeModulesInCallOrder) {

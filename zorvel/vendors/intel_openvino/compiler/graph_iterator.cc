@@ -60,12 +60,6 @@ GraphIteratorDelegate::GraphIteratorDelegate(const HostApiTable* host_api, const
   input_count_ = static_cast<int64_t>(input_indices_.size());
   output_count_ = static_cast<int64_t>(subgraph_.NumOutputs());
   op_count_ = static_cast<int64_t>(subgraph_.NumOps());
-  // A partition computes something: without ops or outputs the host's description is not one the
-  // front end could turn into the partition's model.
-  if (op_count_ == 0 || output_count_ == 0) {
-    OPENVINO_THROW("The subgraph has ", op_count_, " ops and ", output_count_,
-                   " outputs; a partition needs at least one of each");
-  }
 }
 
 GraphIteratorDelegate::~GraphIteratorDelegate() = default;

@@ -227,6 +227,14 @@ std::shared_ptr<ov::Model> TranslateSubgraph(ZorvelCompilerPlugin plugin, const 
                                              const std::string& device,
                                              ov::frontend::tensorflow_lite::FrontEnd& front_end,
                                              bool log_loaded) {
+  // A partition computes something: a subgraph without ops or outputs would compile to an empty
+  // model that passes for the partition.
+  const uint64_t ops = subgraph.NumOps();
+  const uint64_t outputs = subgraph.NumOutputs();
+  if (ops == 0 || outputs == 0) {
+    OPENVINO_THROW("The subgraph has ", ops, " ops and ", outputs,
+                   " outputs; a partition needs at least one of each");
+  }
   auto iterator = std::make_shared<GraphIteratorDelegate>(plugin->host_api, &subgraph, device);
   const ov::frontend::InputModel::Ptr input_model = front_end.load(
       ov::Any(std::static_pointer_cast<ov::frontend::tensorflow_lite::GraphIterator>(iterator)));
