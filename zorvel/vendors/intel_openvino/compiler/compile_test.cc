@@ -184,7 +184,10 @@ TEST_F(CompileTest, MissingSubgraphEndsTheCallWith504) {
   api_.FailEntry(kGetModelSubgraph, kZorvelStatusErrorNotFound, /*succeed_first=*/1);
   EXPECT_EQ(Compile(nullptr), kZorvelStatusErrorCompilation);
   EXPECT_EQ(result_, nullptr);
-  EXPECT_EQ(Count("] Failed to retrieve Subgraph\n"), 1u);
+  EXPECT_EQ(Count("ERROR: "), 1u);
+  EXPECT_EQ(Count("] Failed to retrieve Subgraph 1: host API entry 2 (get_model_subgraph) failed "
+                  "with status 3\n"),
+            1u);
   EXPECT_EQ(Count("] Model export done\n"), 1u);
 }
 

@@ -122,9 +122,10 @@ struct Fault {
   }
 };
 
-// The first, second, middle and last call, and each fault kind at them; then the entry removed.
+// The first three calls, the quarter, the middle and the last two, each fault kind at them; then
+// the entry removed.
 std::vector<Fault> FaultsFor(int entry, uint64_t calls) {
-  std::set<uint64_t> indices = {0, 1, calls / 2, calls - 1};
+  std::set<uint64_t> indices = {0, 1, 2, calls / 4, calls / 2, calls - 2, calls - 1};
   std::vector<Fault> faults;
   for (const uint64_t call : indices) {
     if (call >= calls) continue;
@@ -298,8 +299,9 @@ class HostFaultsTest : public PluginTest, public ::testing::WithParamInterface<M
             << child.log;
       }
     }
-    std::printf("%s, %s: %d runs, %d refused with a status\n", GetParam().name.c_str(),
-                phase.c_str(), runs, refused);
+    std::printf("%s, %s: %zu entries called, %d runs, %d refused with a status; clean: %s\n",
+                GetParam().name.c_str(), phase.c_str(), reference.calls.size(), runs, refused,
+                reference.result.substr(0, 160).c_str());
     return runs;
   }
 

@@ -181,7 +181,14 @@ ZorvelStatus PartitionSubgraph(ZorvelCompilerPlugin plugin, ZorvelSubgraph subgr
       if (PassesOpSpecificCheck(op, code) && PassesOpTypeCheck(op, code)) {
         const Expected<void> added =
             AddSelectedOp(plugin->host_api, selected_ops, op, /*partition_index=*/0);
-        if (!added.HasValue()) return ErrorToStatus(added.GetError());
+        if (!added.HasValue()) {
+          ZORVEL_LOG_ERROR("Partitioning failed: host API entry 33 (add_selected_op) %s for op %zu",
+                           added.Status() == kZorvelStatusErrorMissingHostEntry
+                               ? "is missing"
+                               : absl::StrCat("failed with status ", added.Status()).c_str(),
+                           i);
+          return ErrorToStatus(added.GetError());
+        }
         continue;
       }
       ZORVEL_LOG_INFO("op type %d is not supported", code);
@@ -242,6 +249,21 @@ std::shared_ptr<ov::Model> TranslateSubgraph(ZorvelCompilerPlugin plugin, const 
   return front_end.convert(input_model);
 }
 
+// A failure of the call, so an ERROR line that names the entry and the partition.
+void LogSubgraphNotRetrieved(uint64_t index, ZorvelStatus status) {
+  if (status == kZorvelStatusErrorMissingHostEntry) {
+    ZORVEL_LOG_ERROR(
+        "Failed to retrieve Subgraph %zu: host API entry 2 (get_model_subgraph) is "
+        "missing",
+        static_cast<size_t>(index));
+  } else {
+    ZORVEL_LOG_ERROR(
+        "Failed to retrieve Subgraph %zu: host API entry 2 (get_model_subgraph) "
+        "failed with status %d",
+        static_cast<size_t>(index), status);
+  }
+}
+
 // On when requested (the options' switch, on without options), there are at least two partitions
 // and every partition goes to the same one of GPU and NPU.
 ZorvelStatus DecideWeightSharing(ZorvelCompilerPlugin plugin, uint64_t count,
@@ -271,7 +293,7 @@ ZorvelStatus BuildPool(ZorvelCompilerPlugin plugin, const char* soc_model, const
   for (uint64_t i = 0; i < count; ++i) {
     Expected<Subgraph> subgraph = host_model.SubgraphAt(i);
     if (!subgraph.HasValue()) {
-      ZORVEL_LOG_ERROR("Failed to retrieve Subgraph");
+      LogSubgraphNotRetrieved(i, subgraph.Status());
       return kZorvelStatusErrorCompilation;
     }
     sharing.bank.AddHostWeights(*subgraph);
@@ -334,7 +356,7 @@ ZorvelStatus CompilePartition(ZorvelCompilerPlugin plugin, const char* soc_model
 
   Expected<Subgraph> subgraph = host_model.SubgraphAt(index);
   if (!subgraph.HasValue()) {
-    ZORVEL_LOG_INFO("Failed to retrieve Subgraph");
+    LogSubgraphNotRetrieved(index, subgraph.Status());
     return kZorvelStatusErrorCompilation;
   }
   const std::shared_ptr<ov::Model> ov_model =
