@@ -133,6 +133,54 @@ TEST_F(CompileTest, MissingOrFailingSubgraphCountIs504) {
   EXPECT_THAT(log_, HasSubstr("failed with status 77"));
 }
 
+// A host read the compiled model depends on that fails or is missing ends the call with 504 and
+// one ERROR line naming the entry, never a success over a stand-in value (no ops, no outputs, a
+// scalar shape, a default attribute, tensors wired together by a made-up name).
+TEST_F(CompileTest, FailedOrMissingHostReadsAre504WithOneErrorLine) {
+  CreatePlugin("graph.-1.graph_backend = 0\n");
+  AddCnnSubgraph(model_);
+  // Tensors without names are joined by their index.
+  HostSubgraph& unnamed = model_.AddSubgraph();
+  const TensorId x = unnamed.AddInput("", F32({1, 4}));
+  const TensorId c = unnamed.AddConstant<float>("", {4}, {1, 2, 3, 4});
+  unnamed.AddOutput(unnamed.AddOp(kZorvelOpCodeAdd, {x, c}, "", F32({1, 4})));
+  ASSERT_EQ(Compile(nullptr), kZorvelStatusOk) << log_;
+  Release();
+
+  struct Case {
+    int entry;
+    bool remove;
+    uint64_t succeed_first;
+    const char* logged;
+  };
+  for (const Case& fault : {
+           Case{3, true, 0, "entry 3 (get_num_subgraph_ops) is missing"},
+           Case{4, true, 0, "entry 4 (get_subgraph_op) is missing"},
+           Case{7, true, 0, "entry 7 (get_num_subgraph_outputs) is missing"},
+           Case{8, true, 0, "entry 8 (get_subgraph_output) is missing"},
+           Case{12, true, 0, "entry 12 (get_op_input) is missing"},
+           Case{16, true, 0, "entry 16 (get_tensor_index) is missing"},
+           Case{18, false, 3, "entry 18 (get_ranked_tensor_type) failed with status 77"},
+           Case{50, false, 0, "Failed to get dilation_w_factor for CONV_2D_id_"},
+           Case{51, true, 0, "Failed to get dilation_h_factor for CONV_2D_id_"},
+       }) {
+    SCOPED_TRACE(::testing::Message() << "entry " << fault.entry);
+    CreatePlugin("graph.-1.graph_backend = 0\n");
+    if (fault.remove) {
+      api_.RemoveEntry(fault.entry);
+    } else {
+      api_.FailEntry(fault.entry, 77, fault.succeed_first, /*fail_calls=*/1);
+    }
+    EXPECT_EQ(Compile(nullptr), kZorvelStatusErrorCompilation);
+    EXPECT_EQ(result_, nullptr);
+    EXPECT_EQ(Count("ERROR: "), 1u) << log_;
+    EXPECT_EQ(Count(fault.logged), 1u) << log_;
+    api_.RestoreAllEntries();
+    api_.ClearFailures();
+    Release();
+  }
+}
+
 TEST_F(CompileTest, ThreeCpuPartitionsGiveThreeModulesInCallOrder) {
   CreatePlugin("graph.-1.graph_backend = 0\n");
   for (int i = 0; i < 3; ++i) AddSmallSubgraph(model_);

@@ -299,9 +299,12 @@ class HostFaultsTest : public PluginTest, public ::testing::WithParamInterface<M
             << child.log;
       }
     }
-    std::printf("%s, %s: %zu entries called, %d runs, %d refused with a status; clean: %s\n",
-                GetParam().name.c_str(), phase.c_str(), reference.calls.size(), runs, refused,
-                reference.result.substr(0, 160).c_str());
+    std::string entries;
+    for (const auto& [entry, calls] : reference.calls) {
+      entries += " " + std::to_string(entry) + "x" + std::to_string(calls);
+    }
+    std::printf("%s, %s: %d runs, %d refused with a status; entries called:%s\n",
+                GetParam().name.c_str(), phase.c_str(), runs, refused, entries.c_str());
     return runs;
   }
 
