@@ -1,5 +1,6 @@
 // The partition entry driven through the dlopen'ed table over the stand-in host.
 #include <algorithm>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -248,6 +249,51 @@ TEST_F(PartitionTest, MissingOrFailingHostReadFailsTheCall) {
     api_.RestoreAllEntries();
     api_.ClearFailures();
   }
+}
+
+ZorvelStatus ThrowingInputCount(ZorvelSubgraph, uint64_t*) { throw std::bad_alloc(); }
+ZorvelStatus ThrowingEnvironmentOption(ZorvelEnvironment, ZorvelEnvOptionTag, ZorvelAny*) {
+  throw std::bad_alloc();
+}
+ZorvelStatus ThrowingSubgraphCount(ZorvelModel, uint64_t*) { throw std::bad_alloc(); }
+
+// Whatever escapes an entry (here from a host written in C++) ends the call with a status and an
+// ERROR line; nothing crosses into the host and the process goes on.
+TEST_F(PartitionTest, ExceptionsEndEveryEntryInAStatus) {
+  HostSubgraph& sg = model_.AddSubgraph();
+  const TensorId x = sg.AddInput("x", F32({1, 8}));
+  sg.AddOutput(sg.AddOp(kZorvelOpCodeRelu, {x}, "y", F32({1, 8})));
+  HostApiTable throwing = *api_.table();
+  throwing.get_num_subgraph_inputs = &ThrowingInputCount;
+  throwing.get_environment_option = &ThrowingEnvironmentOption;
+  throwing.get_num_model_subgraphs = &ThrowingSubgraphCount;
+
+  ZorvelCompilerPlugin plugin = nullptr;
+  ::testing::internal::CaptureStderr();
+  const ZorvelStatus created = table_->create_plugin(&throwing, &plugin, nullptr, nullptr);
+  std::string log = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(created, kZorvelStatusOk);
+  EXPECT_EQ(plugin, nullptr);
+  EXPECT_THAT(log, HasSubstr("ERROR: "));
+
+  throwing.get_environment_option = api_.table()->get_environment_option;
+  ASSERT_EQ(table_->create_plugin(&throwing, &plugin, nullptr, nullptr), kZorvelStatusOk);
+  HostSelectedOps selected(sg);
+  ::testing::internal::CaptureStderr();
+  EXPECT_NE(table_->partition(plugin, "LNL", api_.Handle(sg), api_.Handle(selected)),
+            kZorvelStatusOk);
+  log = ::testing::internal::GetCapturedStderr();
+  EXPECT_THAT(log, HasSubstr("ERROR: "));
+  EXPECT_THAT(Selected(selected), IsEmpty());
+
+  ZorvelCompiledResult result = nullptr;
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(table_->compile(plugin, "LNL", api_.Handle(model_), &result),
+            kZorvelStatusErrorCompilation);
+  log = ::testing::internal::GetCapturedStderr();
+  EXPECT_THAT(log, HasSubstr("ERROR: "));
+  EXPECT_EQ(result, nullptr);
+  table_->destroy_plugin(plugin);
 }
 
 TEST_F(PartitionTest, HostStatusFromAddingASelectionIsReturned) {
