@@ -445,7 +445,13 @@ ZorvelStatus CompileModel(ZorvelCompilerPlugin plugin, const char* soc_model, Zo
   ov::Core core("");
   for (uint64_t e = 0; e < count; ++e) {
     CompiledPartition compiled;
-    status = CompilePartition(plugin, soc_model, host_model, e, front_end, core, sharing, compiled);
+    try {
+      status =
+          CompilePartition(plugin, soc_model, host_model, e, front_end, core, sharing, compiled);
+    } catch (HostReadError& error) {
+      error.AddContext(absl::StrCat("in partition ", e));
+      throw;
+    }
     if (status != kZorvelStatusOk) return status;
     std::string call_name = "Partition_" + std::to_string(e);
     if (sharing.on) {
