@@ -33,6 +33,10 @@
 #define ZORVEL_GUARDED_HOST_CALL(api, entry, object, ...) \
   ::zorvel::internal::GuardedHostCall((api), &HostApiTable::entry, #entry, (object), __VA_ARGS__)
 
+// The HostReadError for a failed status read of `entry` (see FailedRead).
+#define ZORVEL_FAILED_HOST_READ(api, entry, status, object) \
+  ::zorvel::internal::FailedRead((api), &HostApiTable::entry, #entry, (status), (object))
+
 // Status read: evaluates to an Expected<void>. A missing table or entry gives `missing_status`; a
 // non-zero host status becomes an error made from that status and an empty message, so a message
 // left pending under the same status on this thread is picked up.
@@ -71,6 +75,20 @@ void GuardedHostCall(const HostApiTable* api, Entry HostApiTable::*entry, const 
                         absl::StrCat("Host API entry ", EntryNumber(entry), " (", entry_name,
                                      ") failed with status ", status, " reading ", object));
   }
+}
+
+// For a status read whose failure the caller cannot go on from: the HostReadError a guarded read
+// of the same entry would have thrown, with `status` (the read's) and the same wording.
+template <typename Entry>
+HostReadError FailedRead(const HostApiTable* api, Entry HostApiTable::*entry,
+                         const char* entry_name, ZorvelStatus status, const std::string& object) {
+  if (!HasEntry(api, entry)) {
+    return HostReadError(status,
+                         absl::StrCat("Host API entry ", EntryNumber(entry), " (", entry_name,
+                                      ") is missing; it is needed to read ", object));
+  }
+  return HostReadError(status, absl::StrCat("Host API entry ", EntryNumber(entry), " (", entry_name,
+                                            ") failed with status ", status, " reading ", object));
 }
 
 template <typename Entry, typename... Args>

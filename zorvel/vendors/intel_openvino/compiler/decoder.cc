@@ -5,6 +5,7 @@
 
 #include "absl/strings/str_cat.h"
 #include "flatbuffers/flexbuffers.h"
+#include "zorvel/cc/internal/zorvel_detail.h"
 #include "zorvel/compiler/cc/zorvel_op_options.h"
 
 namespace zorvel::openvino {
@@ -215,10 +216,8 @@ ZorvelElementType HostElementTypeCode(const Tensor& tensor) {
   const Expected<ZorvelElementType> unranked = tensor.UnrankedElementType();
   if (!unranked) {
     // Neither read told the type; a made-up one would change the model.
-    throw HostReadError(unranked.Status(),
-                        absl::StrCat("Host API entry 19 (get_unranked_tensor_type) failed with "
-                                     "status ",
-                                     unranked.Status(), " reading the element type of a tensor"));
+    throw ZORVEL_FAILED_HOST_READ(tensor.Api(), get_unranked_tensor_type, unranked.Status(),
+                                  "the element type of a tensor");
   }
   return *unranked;
 }

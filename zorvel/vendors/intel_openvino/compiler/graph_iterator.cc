@@ -8,6 +8,7 @@
 #include "openvino/core/except.hpp"
 #include "openvino/core/partial_shape.hpp"
 #include "openvino/frontend/tensorflow_lite/quantization_info.hpp"
+#include "zorvel/cc/internal/zorvel_detail.h"
 #include "zorvel/vendors/intel_openvino/compiler/decoder.h"
 
 namespace zorvel::openvino {

@@ -19,6 +19,7 @@
 #include "openvino/frontend/tensorflow_lite/frontend.hpp"
 #include "openvino/op/parameter.hpp"
 #include "openvino/runtime/core.hpp"
+#include "zorvel/cc/internal/zorvel_detail.h"
 #include "zorvel/compiler/cc/zorvel_model.h"
 #include "zorvel/vendors/intel_openvino/compiler/alias_shared_constants.h"
 #include "zorvel/vendors/intel_openvino/compiler/global_graph.h"
@@ -141,10 +142,8 @@ bool PassesOpTypeCheck(const Op& op, ZorvelOpCode code) {
   if (code != kZorvelOpCodeStablehloComposite) return true;
   const Expected<std::string_view> name = op.CompositeName();
   if (!name.HasValue()) {
-    throw HostReadError(name.Status(),
-                        absl::StrCat("Host API entry 29 (get_composite_op_name) failed with "
-                                     "status ",
-                                     name.Status(), " reading the name of a composite op"));
+    throw ZORVEL_FAILED_HOST_READ(op.Api(), get_composite_op_name, name.Status(),
+                                  "the name of a composite op");
   }
   return *name == kRmsNormCompositeName;
 }
@@ -158,10 +157,8 @@ ZorvelStatus PartitionSubgraph(ZorvelCompilerPlugin plugin, ZorvelSubgraph subgr
     const Expected<ZorvelRankedTensorType> type = subgraph.InputAt(i).RankedTensorType();
     // The rank decides whether the subgraph can be taken at all.
     if (!type.HasValue()) {
-      throw HostReadError(type.Status(),
-                          absl::StrCat("Host API entry 18 (get_ranked_tensor_type) failed with "
-                                       "status ",
-                                       type.Status(), " reading the shape of subgraph input ", i));
+      throw ZORVEL_FAILED_HOST_READ(plugin->host_api, get_ranked_tensor_type, type.Status(),
+                                    absl::StrCat("the shape of subgraph input ", i));
     }
     const uint64_t rank = ZorvelLayoutRank(&type->layout);
     if (rank > kMaxSupportedInputRank) {
