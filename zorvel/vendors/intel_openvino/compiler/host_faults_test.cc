@@ -44,7 +44,9 @@ constexpr unsigned kChildSeconds = 120;
 
 // What a child reports: how it ended, what it wrote to the pipe and to standard error.
 struct ChildRun {
-  bool exited = false;  // false: killed by a signal (an abort, the time limit)
+  // False when killed by a signal (an abort, a sanitizer's report, the time limit) or when it
+  // exited with a status of its own (AddressSanitizer's).
+  bool exited = false;
   int signal = 0;
   std::string output;
   std::string log;
@@ -131,15 +133,17 @@ struct Fault {
   }
 };
 
-// The first three calls, the quarter, the middle and the last two, each fault kind at them; then
-// the entry removed.
+// That one call failing at the first three calls, the quarter, the middle and the last two; every
+// call failing from the first, the second and the middle on; then the entry removed.
 std::vector<Fault> FaultsFor(int entry, uint64_t calls) {
-  std::set<uint64_t> indices = {0, 1, 2, calls / 4, calls / 2, calls - 2, calls - 1};
+  const std::set<uint64_t> one_call = {0, 1, 2, calls / 4, calls / 2, calls - 2, calls - 1};
+  const std::set<uint64_t> from_call = {0, 1, calls / 2};
   std::vector<Fault> faults;
-  for (const uint64_t call : indices) {
-    if (call >= calls) continue;
-    faults.push_back({Fault::kOneCall, entry, call});
-    // Failing from the last call on is the same as failing that call only.
+  for (const uint64_t call : one_call) {
+    if (call < calls) faults.push_back({Fault::kOneCall, entry, call});
+  }
+  // Failing from the last call on is the same as failing that call only.
+  for (const uint64_t call : from_call) {
     if (call + 1 < calls) faults.push_back({Fault::kFromCall, entry, call});
   }
   faults.push_back({Fault::kRemoved, entry, 0});
@@ -294,7 +298,8 @@ class HostFaultsTest : public PluginTest, public ::testing::WithParamInterface<M
         const ChildRun child = RunInChild([&] { return run(fault); });
         const std::string where = phase + ", " + fault.Describe();
         if (!child.exited) {
-          ADD_FAILURE() << where << ": the child died (signal " << child.signal << ")\n"
+          ADD_FAILURE() << where << ": the child died (signal " << child.signal
+                        << ") or reported a memory error\n"
                         << child.log;
           continue;
         }
