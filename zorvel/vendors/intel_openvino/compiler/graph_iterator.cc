@@ -74,10 +74,8 @@ bool GraphIteratorDelegate::DescribeTensor(const Tensor& tensor, TensorMetaInfo&
   // would change the model.
   const Expected<ZorvelRankedTensorType> ranked = tensor.RankedTensorType();
   if (!ranked) {
-    throw HostReadError(
-        ranked.Status(),
-        absl::StrCat("Host API entry 18 (get_ranked_tensor_type) failed with status ",
-                     ranked.Status(), " reading the shape of a tensor"));
+    throw ZORVEL_FAILED_HOST_READ(tensor.Api(), get_ranked_tensor_type, ranked.Status(),
+                                  "the shape of a tensor");
   }
   const ov::element::Type element_type = ToOvElementType(ranked->element_type);
 
