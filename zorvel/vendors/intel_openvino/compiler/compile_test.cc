@@ -181,6 +181,26 @@ TEST_F(CompileTest, FailedOrMissingHostReadsAre504WithOneErrorLine) {
   }
 }
 
+// A partition that computes nothing would compile to an empty model passing for it.
+TEST_F(CompileTest, SubgraphWithoutOpsIsRefused) {
+  HostSubgraph& sg = model_.AddSubgraph();
+  sg.AddOutput(sg.AddInput("x", F32({1, 4})));
+  CreatePlugin("graph.-1.graph_backend = 0\n");
+  EXPECT_EQ(Compile(nullptr), kZorvelStatusErrorCompilation);
+  EXPECT_EQ(result_, nullptr);
+  EXPECT_EQ(Count("The subgraph has 0 ops and 1 outputs"), 1u) << log_;
+}
+
+TEST_F(CompileTest, SubgraphWithoutOutputsIsRefused) {
+  HostSubgraph& sg = model_.AddSubgraph();
+  const TensorId x = sg.AddInput("x", F32({1, 4}));
+  sg.AddOp(kZorvelOpCodeAdd, {x, x}, "y", F32({1, 4}));
+  CreatePlugin("graph.-1.graph_backend = 0\n");
+  EXPECT_EQ(Compile(nullptr), kZorvelStatusErrorCompilation);
+  EXPECT_EQ(result_, nullptr);
+  EXPECT_EQ(Count("The subgraph has 1 ops and 0 outputs"), 1u) << log_;
+}
+
 TEST_F(CompileTest, ThreeCpuPartitionsGiveThreeModulesInCallOrder) {
   CreatePlugin("graph.-1.graph_backend = 0\n");
   for (int i = 0; i < 3; ++i) AddSmallSubgraph(model_);
