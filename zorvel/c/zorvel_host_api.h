@@ -31,6 +31,7 @@ typedef ZorvelStatus (*ZorvelGetActivationOptionFn)(ZorvelOp op, uint32_t* activ
 typedef ZorvelStatus (*ZorvelGetPaddingOptionFn)(ZorvelOp op, uint32_t* padding);
 typedef ZorvelStatus (*ZorvelGetEnumOptionFn)(ZorvelOp op, uint32_t* value);
 typedef ZorvelStatus (*ZorvelGetIntOptionFn)(ZorvelOp op, int32_t* value);
+// Flags are one byte: 0 is false, any other value true.
 typedef ZorvelStatus (*ZorvelGetFlagOptionFn)(ZorvelOp op, bool* value);
 typedef ZorvelStatus (*ZorvelGetRealOptionFn)(ZorvelOp op, float* value);
 
@@ -93,7 +94,7 @@ typedef struct HostApiTable {
       ZorvelTensor tensor, ZorvelQuantizationPerChannel* per_channel_quantization);
   void* reserved_23;  // 23
   void* reserved_24;  // 24
-  // 25: Whether an op produces the tensor, and which.
+  // 25: Whether an op produces the tensor (one byte: 0 is false, any other value true), and which.
   ZorvelStatus (*get_tensor_defining_op)(ZorvelTensor tensor, bool* has_defining_op,
                                          ZorvelTensorDefiningOp* defining_op);
   // 26: Every tensor has a weights handle; it is empty unless the tensor is a constant.
@@ -128,8 +129,8 @@ typedef struct HostApiTable {
   ZorvelStatus (*get_environment_option)(ZorvelEnvironment environment, ZorvelEnvOptionTag tag,
                                          ZorvelAny* value);
 
-  // Per-op options (entry number on the right), each for one op code; the plug-in calls them
-  // without null checks.
+  // Per-op options (entry number on the right), each for one op code. A plug-in checks each entry
+  // before calling it: a missing entry is a failed read, never a default.
   ZorvelGetIntOptionFn get_strided_slice_begin_mask_option;                     // 38
   ZorvelGetIntOptionFn get_strided_slice_end_mask_option;                       // 39
   ZorvelGetIntOptionFn get_strided_slice_shrink_axis_mask_option;               // 40

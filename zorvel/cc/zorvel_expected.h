@@ -2,6 +2,7 @@
 #define ZORVEL_CC_ZORVEL_EXPECTED_H_
 
 #include <cstdint>
+#include <exception>
 #include <optional>
 #include <string>
 #include <type_traits>
@@ -74,6 +75,29 @@ std::string ErrorContextToText(const ErrorContext& context);
 // error carries the context's text with the raw message chained after it. When the text is
 // suppressed by the log level, the returned error carries the raw message alone.
 Error ErrorWithContext(ErrorContext context);
+
+// A host read the plug-in cannot do without failed or was impossible (the table or the entry is
+// missing). Thrown by the guarded reads of the host wrappers and turned into a status, with one
+// ERROR line, by the plug-in entry that made the call; it never crosses the plug-in boundary.
+class HostReadError : public std::exception {
+ public:
+  HostReadError(ZorvelStatus status, std::string message)
+      : status_(status == kZorvelStatusOk ? kZorvelStatusErrorInvalidArgument : status),
+        message_(std::move(message)) {}
+
+  // The host's status, or 6 for a missing table or entry.
+  ZorvelStatus Status() const noexcept { return status_; }
+  const char* what() const noexcept override { return message_.c_str(); }
+  // Appends where the read happened ("in node ADD_id_4"), as the error travels outward.
+  void AddContext(const std::string& context) {
+    message_ += ", ";
+    message_ += context;
+  }
+
+ private:
+  ZorvelStatus status_;
+  std::string message_;
+};
 
 template <typename T>
 class [[nodiscard]] Expected {

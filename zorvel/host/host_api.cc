@@ -485,15 +485,19 @@ ZorvelStatus HostFaults::Enter(int entry) const {
   const Slot& slot = slots_[entry];
   const uint64_t earlier_calls = slot.calls.fetch_add(1);
   const ZorvelStatus status = slot.status.load();
-  if (status == kZorvelStatusOk || earlier_calls < slot.fail_from_call.load()) {
+  const uint64_t fail_from = slot.fail_from_call.load();
+  const uint64_t fail_calls = slot.fail_calls.load();
+  if (status == kZorvelStatusOk || earlier_calls < fail_from ||
+      (fail_calls != 0 && earlier_calls - fail_from >= fail_calls)) {
     return kZorvelStatusOk;
   }
   return status;
 }
 
-void HostFaults::Fail(int entry, ZorvelStatus status, uint64_t succeed_first) {
+void HostFaults::Fail(int entry, ZorvelStatus status, uint64_t succeed_first, uint64_t fail_calls) {
   if (!IsEntryNumber(entry)) return;
   slots_[entry].fail_from_call.store(slots_[entry].calls.load() + succeed_first);
+  slots_[entry].fail_calls.store(fail_calls);
   slots_[entry].status.store(status);
 }
 
@@ -544,8 +548,9 @@ void HostApi::RestoreEntry(int entry) {
 
 void HostApi::RestoreAllEntries() { table_ = FullTable(); }
 
-void HostApi::FailEntry(int entry, ZorvelStatus status, uint64_t succeed_first) {
-  faults_.Fail(entry, status, succeed_first);
+void HostApi::FailEntry(int entry, ZorvelStatus status, uint64_t succeed_first,
+                        uint64_t fail_calls) {
+  faults_.Fail(entry, status, succeed_first, fail_calls);
 }
 
 ZorvelModel HostApi::Handle(HostModel& model) {

@@ -8,6 +8,7 @@
 //   ZorvelModel handle = api.Handle(model);        // handles to pass along with it
 //   api.RemoveEntry(18);                           // entry 18 becomes a null pointer
 //   api.FailEntry(12, 77, /*succeed_first=*/2);    // the third and later calls return 77
+//   api.FailEntry(12, 77, 2, /*fail_calls=*/1);    // only the third call returns 77
 //
 // Each HostApi owns its own table and fault state, so several can be used side by side. Taking a
 // handle attaches the object (for a subgraph, op or tensor: its whole model) to this instance's
@@ -49,7 +50,7 @@ class HostFaults {
   // Counts a call of `entry` and returns the status it must fail with, or kZorvelStatusOk.
   ZorvelStatus Enter(int entry) const;
 
-  void Fail(int entry, ZorvelStatus status, uint64_t succeed_first);
+  void Fail(int entry, ZorvelStatus status, uint64_t succeed_first, uint64_t fail_calls);
   void Clear(int entry);
   void ClearAll();
   uint64_t Calls(int entry) const;
@@ -64,6 +65,7 @@ class HostFaults {
     mutable std::atomic<uint64_t> calls{0};
     std::atomic<ZorvelStatus> status{kZorvelStatusOk};
     std::atomic<uint64_t> fail_from_call{0};  // calls before this one succeed
+    std::atomic<uint64_t> fail_calls{0};      // how many fail from there; 0 for all
   };
   std::array<Slot, ZORVEL_HOST_API_NUM_ENTRIES + 1> slots_;
   std::atomic<bool> tracing_{false};
@@ -89,8 +91,10 @@ class HostApi {
   void RestoreEntry(int entry);
   void RestoreAllEntries();
   // From now on the entry returns `status` without doing anything, once `succeed_first` more
-  // calls have run normally. A status of kZorvelStatusOk clears the failure.
-  void FailEntry(int entry, ZorvelStatus status, uint64_t succeed_first = 0);
+  // calls have run normally: every later call, or only `fail_calls` of them when that is not 0.
+  // A status of kZorvelStatusOk clears the failure.
+  void FailEntry(int entry, ZorvelStatus status, uint64_t succeed_first = 0,
+                 uint64_t fail_calls = 0);
   void ClearFailures() { faults_.ClearAll(); }
   // Calls made through entry `entry` on objects attached to this instance (failed calls included).
   uint64_t CallCount(int entry) const { return faults_.Calls(entry); }

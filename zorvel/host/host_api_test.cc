@@ -553,6 +553,14 @@ TEST_F(HostApiTest, ChosenStatus) {
   api.FailEntry(4, kZorvelStatusOk);
   EXPECT_EQ(t->get_subgraph_op(s, 1, &op), kZorvelStatusOk);
 
+  // Only one call fails: the second from now.
+  api.FailEntry(4, 78, /*succeed_first=*/1, /*fail_calls=*/1);
+  EXPECT_EQ(t->get_subgraph_op(s, 0, &op), kZorvelStatusOk);
+  EXPECT_EQ(t->get_subgraph_op(s, 0, &op), 78);
+  EXPECT_EQ(t->get_subgraph_op(s, 0, &op), kZorvelStatusOk);
+  EXPECT_EQ(t->get_subgraph_op(s, 0, &op), kZorvelStatusOk);
+  api.ClearFailures();
+
   // Per-op option entries fail the same way.
   api.FailEntry(66, 1234);
   uint32_t activation = 0;

@@ -2,16 +2,22 @@
 #define ZORVEL_CC_INTERNAL_ZORVEL_DETAIL_H_
 
 // Checks around host API calls. Two kinds of read exist:
-// - guarded reads, whose success the code requires: a missing table or entry leaves the caller's
-//   neutral value, a non-zero status ends the process through the fatal check;
+// - guarded reads, whose success the code requires: a missing table or entry (status 6) and a
+//   non-zero host status both throw HostReadError, naming the entry and the object read; the
+//   plug-in entry that made the call turns it into its status. No neutral value stands in for a
+//   read that did not happen;
 // - status reads: a missing table or entry yields a status (6, or 3 for composite options), a
 //   non-zero status from the host becomes an Expected error through the ErrorContext path.
 
+#include <string>
+
+#include "absl/strings/str_cat.h"
 #include "zorvel/c/zorvel_common.h"
 #include "zorvel/c/zorvel_host_api.h"
 #include "zorvel/cc/zorvel_expected.h"
 
-// Fatal check that a host call returned `expected_status`.
+// Fatal check that a call into the plug-in's own code returned `expected_status`; not for host
+// calls, whose failures are the host's and end in a status.
 #define ZORVEL_CHECK_STATUS_EQ(status_expr, expected_status)               \
   do {                                                                     \
     const ZorvelStatus zorvel_internal_status = (status_expr);             \
@@ -21,11 +27,15 @@
     }                                                                      \
   } while (0)
 
-// Guarded read: calls `api->entry(args...)` when the table and the entry are there and requires
-// success. Evaluates to true when the call was made; when it was not, the out values keep the
-// neutral values the caller set.
-#define ZORVEL_GUARDED_HOST_CALL(api, entry, ...) \
-  ::zorvel::internal::GuardedHostCall((api), &HostApiTable::entry, __FILE__, __LINE__, __VA_ARGS__)
+// Guarded read: calls `api->entry(args...)` and requires success; `object` says what is read
+// ("a tensor", "subgraph op 3") for the message. Throws HostReadError with status 6 when the
+// table or the entry is missing, and with the host's status when the call fails.
+#define ZORVEL_GUARDED_HOST_CALL(api, entry, object, ...) \
+  ::zorvel::internal::GuardedHostCall((api), &HostApiTable::entry, #entry, (object), __VA_ARGS__)
+
+// The HostReadError for a failed status read of `entry` (see FailedRead).
+#define ZORVEL_FAILED_HOST_READ(api, entry, status, object) \
+  ::zorvel::internal::FailedRead((api), &HostApiTable::entry, #entry, (status), (object))
 
 // Status read: evaluates to an Expected<void>. A missing table or entry gives `missing_status`; a
 // non-zero host status becomes an error made from that status and an empty message, so a message
@@ -42,14 +52,43 @@ bool HasEntry(const HostApiTable* api, Entry HostApiTable::*entry) {
   return api != nullptr && api->*entry != nullptr;
 }
 
+// The entry's number in the host's table: its byte offset over 8.
+template <typename Entry>
+int EntryNumber(Entry HostApiTable::*entry) {
+  static const HostApiTable layout{};
+  return static_cast<int>(
+      (reinterpret_cast<const char*>(&(layout.*entry)) - reinterpret_cast<const char*>(&layout)) /
+      8);
+}
+
 template <typename Entry, typename... Args>
-bool GuardedHostCall(const HostApiTable* api, Entry HostApiTable::*entry, const char* file,
-                     int line, Args... args) {
-  if (!HasEntry(api, entry)) return false;
-  if ((api->*entry)(args...) != kZorvelStatusOk) {
-    CheckFailed("(status) == (expected)", file, line);
+void GuardedHostCall(const HostApiTable* api, Entry HostApiTable::*entry, const char* entry_name,
+                     const std::string& object, Args... args) {
+  if (!HasEntry(api, entry)) {
+    throw HostReadError(kZorvelStatusErrorMissingHostEntry,
+                        absl::StrCat("Host API entry ", EntryNumber(entry), " (", entry_name,
+                                     ") is missing; it is needed to read ", object));
   }
-  return true;
+  const ZorvelStatus status = (api->*entry)(args...);
+  if (status != kZorvelStatusOk) {
+    throw HostReadError(status,
+                        absl::StrCat("Host API entry ", EntryNumber(entry), " (", entry_name,
+                                     ") failed with status ", status, " reading ", object));
+  }
+}
+
+// For a status read whose failure the caller cannot go on from: the HostReadError a guarded read
+// of the same entry would have thrown, with `status` (the read's) and the same wording.
+template <typename Entry>
+HostReadError FailedRead(const HostApiTable* api, Entry HostApiTable::*entry,
+                         const char* entry_name, ZorvelStatus status, const std::string& object) {
+  if (!HasEntry(api, entry)) {
+    return HostReadError(status,
+                         absl::StrCat("Host API entry ", EntryNumber(entry), " (", entry_name,
+                                      ") is missing; it is needed to read ", object));
+  }
+  return HostReadError(status, absl::StrCat("Host API entry ", EntryNumber(entry), " (", entry_name,
+                                            ") failed with status ", status, " reading ", object));
 }
 
 template <typename Entry, typename... Args>

@@ -2,43 +2,52 @@
 
 #include <algorithm>
 
+#include "absl/strings/str_cat.h"
 #include "zorvel/cc/internal/zorvel_detail.h"
 
 namespace zorvel {
 namespace {
 
-// A list read through a count entry and an at-index entry, in index order. Without the at-index
-// entry the list is empty: handing out null handles would only move the failure to the next read.
-template <typename Owner, typename Item, typename CountEntry, typename AtEntry>
-std::vector<Item> ReadList(const Owner& owner, CountEntry HostApiTable::*count_entry,
-                           AtEntry HostApiTable::*at_entry, uint64_t (Owner::*count)() const,
+// A list read through its count entry and its at-index entry together, in index order. Both must
+// be there: a count without the at-index entry would only hand out null handles.
+template <typename Owner, typename Item, typename AtEntry>
+std::vector<Item> ReadList(const Owner& owner, AtEntry HostApiTable::*at_entry, const char* at_name,
+                           const char* what, uint64_t (Owner::*count)() const,
                            Item (Owner::*at)(uint64_t) const) {
-  std::vector<Item> list;
-  if (!internal::HasEntry(owner.Api(), count_entry) || !internal::HasEntry(owner.Api(), at_entry)) {
-    return list;
+  if (!internal::HasEntry(owner.Api(), at_entry)) {
+    throw HostReadError(kZorvelStatusErrorMissingHostEntry,
+                        absl::StrCat("Host API entry ", internal::EntryNumber(at_entry), " (",
+                                     at_name, ") is missing; it is needed to read the ", what));
   }
   const uint64_t n = (owner.*count)();
+  std::vector<Item> list;
   // The count is the host's word; do not let a wild one allocate up front.
   list.reserve(std::min<uint64_t>(n, 4096));
   for (uint64_t i = 0; i < n; ++i) list.push_back((owner.*at)(i));
   return list;
 }
 
-// Guarded count read (entries 1, 3, 5, 7, 11, 13): 0 without the entry.
+// Guarded count read (entries 1, 3, 5, 7, 11, 13).
 template <typename Entry, typename Handle>
-uint64_t ReadCount(const HostApiTable* api, Entry HostApiTable::*entry, Handle handle) {
+uint64_t ReadCount(const HostApiTable* api, Entry HostApiTable::*entry, const char* name,
+                   const char* what, Handle handle) {
   uint64_t count = 0;
-  internal::GuardedHostCall(api, entry, __FILE__, __LINE__, handle, &count);
+  internal::GuardedHostCall(api, entry, name, absl::StrCat("the number of ", what), handle, &count);
   return count;
 }
 
-// Guarded at-index read (entries 4, 6, 8, 12, 14): a null handle without the entry.
+// Guarded at-index read (entries 2, 4, 6, 8, 12, 14).
 template <typename Item, typename Entry, typename Handle>
-Item ReadAt(const HostApiTable* api, Entry HostApiTable::*entry, Handle handle, uint64_t index) {
+Item ReadAt(const HostApiTable* api, Entry HostApiTable::*entry, const char* name, const char* what,
+            Handle handle, uint64_t index) {
   decltype(Item().Get()) item = nullptr;
-  internal::GuardedHostCall(api, entry, __FILE__, __LINE__, handle, index, &item);
+  internal::GuardedHostCall(api, entry, name, absl::StrCat(what, " ", index), handle, index, &item);
   return Item(api, item);
 }
+
+// The count entry is checked by the count read itself.
+#define ZORVEL_INTERNAL_READ_LIST(Owner, count_entry, at_entry, what, count, at) \
+  ReadList(*this, &HostApiTable::at_entry, #at_entry, what, &Owner::count, &Owner::at)
 
 constexpr ZorvelStatus kCompositeMissing = kZorvelStatusErrorNotFound;
 
@@ -47,7 +56,8 @@ constexpr ZorvelStatus kCompositeMissing = kZorvelStatusErrorNotFound;
 int32_t Weights::BufferId() const {
   int32_t buffer_id = -1;
   if (handle_ != nullptr) {
-    ZORVEL_GUARDED_HOST_CALL(api_, get_weights_buffer_id, handle_, &buffer_id);
+    ZORVEL_GUARDED_HOST_CALL(api_, get_weights_buffer_id, "the buffer id of weights", handle_,
+                             &buffer_id);
   }
   return buffer_id;
 }
@@ -56,7 +66,8 @@ absl::Span<const uint8_t> Weights::Bytes() const {
   const void* data = nullptr;
   size_t size = 0;
   if (handle_ != nullptr) {
-    ZORVEL_GUARDED_HOST_CALL(api_, get_weights_bytes, handle_, &data, &size);
+    ZORVEL_GUARDED_HOST_CALL(api_, get_weights_bytes, "the bytes of weights", handle_, &data,
+                             &size);
   }
   if (data == nullptr) return {};
   return absl::Span<const uint8_t>(static_cast<const uint8_t*>(data), size);
@@ -64,13 +75,13 @@ absl::Span<const uint8_t> Weights::Bytes() const {
 
 std::string_view Tensor::Name() const {
   const char* name = nullptr;
-  ZORVEL_GUARDED_HOST_CALL(api_, get_tensor_name, handle_, &name);
+  ZORVEL_GUARDED_HOST_CALL(api_, get_tensor_name, "the name of a tensor", handle_, &name);
   return name == nullptr ? std::string_view() : std::string_view(name);
 }
 
 uint32_t Tensor::TensorIndex() const {
   uint32_t index = 0;
-  ZORVEL_GUARDED_HOST_CALL(api_, get_tensor_index, handle_, &index);
+  ZORVEL_GUARDED_HOST_CALL(api_, get_tensor_index, "the index of a tensor", handle_, &index);
   return index;
 }
 
@@ -90,19 +101,22 @@ Expected<ZorvelElementType> Tensor::UnrankedElementType() const {
 
 ZorvelQuantizationTypeId Tensor::QuantizationTypeId() const {
   ZorvelQuantizationTypeId kind = kZorvelQuantizationNone;
-  ZORVEL_GUARDED_HOST_CALL(api_, get_quantization_type_id, handle_, &kind);
+  ZORVEL_GUARDED_HOST_CALL(api_, get_quantization_type_id, "the quantization kind of a tensor",
+                           handle_, &kind);
   return kind;
 }
 
 ZorvelQuantizationPerTensor Tensor::PerTensorQuantization() const {
   ZorvelQuantizationPerTensor quantization{};
-  ZORVEL_GUARDED_HOST_CALL(api_, get_per_tensor_quantization, handle_, &quantization);
+  ZORVEL_GUARDED_HOST_CALL(api_, get_per_tensor_quantization,
+                           "the per-tensor quantization of a tensor", handle_, &quantization);
   return quantization;
 }
 
 PerChannelQuantization Tensor::PerChannel() const {
   ZorvelQuantizationPerChannel raw{};
-  ZORVEL_GUARDED_HOST_CALL(api_, get_per_channel_quantization, handle_, &raw);
+  ZORVEL_GUARDED_HOST_CALL(api_, get_per_channel_quantization,
+                           "the per-channel quantization of a tensor", handle_, &raw);
   PerChannelQuantization quantization;
   quantization.quantized_dimension = raw.quantized_dimension;
   quantization.num_channels = raw.num_channels;
@@ -112,48 +126,55 @@ PerChannelQuantization Tensor::PerChannel() const {
 }
 
 bool Tensor::HasDefiningOp() const {
-  bool has_defining_op = false;
+  // The flag is one byte, 0 for false and anything else for true: it is read as a byte, never
+  // loaded as a bool the host may have written another value into.
+  uint8_t has_defining_op = 0;
   ZorvelTensorDefiningOp defining_op{};
-  ZORVEL_GUARDED_HOST_CALL(api_, get_tensor_defining_op, handle_, &has_defining_op, &defining_op);
-  return has_defining_op;
+  ZORVEL_GUARDED_HOST_CALL(api_, get_tensor_defining_op, "the producer of a tensor", handle_,
+                           reinterpret_cast<bool*>(&has_defining_op), &defining_op);
+  return has_defining_op != 0;
 }
 
 Weights Tensor::GetWeights() const {
   ZorvelWeights weights = nullptr;
-  ZORVEL_GUARDED_HOST_CALL(api_, get_tensor_weights, handle_, &weights);
+  ZORVEL_GUARDED_HOST_CALL(api_, get_tensor_weights, "the weights of a tensor", handle_, &weights);
   return Weights(api_, weights);
 }
 
 ZorvelOpCode Op::Code() const {
   ZorvelOpCode code = kNeutralOpCode;
-  ZORVEL_GUARDED_HOST_CALL(api_, get_op_code, handle_, &code);
+  ZORVEL_GUARDED_HOST_CALL(api_, get_op_code, "the code of an op", handle_, &code);
   return code;
 }
 
 uint64_t Op::NumInputs() const {
-  return ReadCount(api_, &HostApiTable::get_num_op_inputs, handle_);
+  return ReadCount(api_, &HostApiTable::get_num_op_inputs, "get_num_op_inputs", "inputs of an op",
+                   handle_);
 }
 
 Tensor Op::InputAt(uint64_t index) const {
-  return ReadAt<Tensor>(api_, &HostApiTable::get_op_input, handle_, index);
+  return ReadAt<Tensor>(api_, &HostApiTable::get_op_input, "get_op_input", "op input", handle_,
+                        index);
 }
 
 std::vector<Tensor> Op::Inputs() const {
-  return ReadList(*this, &HostApiTable::get_num_op_inputs, &HostApiTable::get_op_input,
-                  &Op::NumInputs, &Op::InputAt);
+  return ZORVEL_INTERNAL_READ_LIST(Op, get_num_op_inputs, get_op_input, "inputs of an op",
+                                   NumInputs, InputAt);
 }
 
 uint64_t Op::NumOutputs() const {
-  return ReadCount(api_, &HostApiTable::get_num_op_outputs, handle_);
+  return ReadCount(api_, &HostApiTable::get_num_op_outputs, "get_num_op_outputs",
+                   "outputs of an op", handle_);
 }
 
 Tensor Op::OutputAt(uint64_t index) const {
-  return ReadAt<Tensor>(api_, &HostApiTable::get_op_output, handle_, index);
+  return ReadAt<Tensor>(api_, &HostApiTable::get_op_output, "get_op_output", "op output", handle_,
+                        index);
 }
 
 std::vector<Tensor> Op::Outputs() const {
-  return ReadList(*this, &HostApiTable::get_num_op_outputs, &HostApiTable::get_op_output,
-                  &Op::NumOutputs, &Op::OutputAt);
+  return ZORVEL_INTERNAL_READ_LIST(Op, get_num_op_outputs, get_op_output, "outputs of an op",
+                                   NumOutputs, OutputAt);
 }
 
 Expected<ZorvelOpCode> Op::CompositeOpCode() const {
@@ -191,46 +212,53 @@ Expected<int32_t> Op::CompositeVersion() const {
 }
 
 uint64_t Subgraph::NumInputs() const {
-  return ReadCount(api_, &HostApiTable::get_num_subgraph_inputs, handle_);
+  return ReadCount(api_, &HostApiTable::get_num_subgraph_inputs, "get_num_subgraph_inputs",
+                   "inputs of a subgraph", handle_);
 }
 
 Tensor Subgraph::InputAt(uint64_t index) const {
-  return ReadAt<Tensor>(api_, &HostApiTable::get_subgraph_input, handle_, index);
+  return ReadAt<Tensor>(api_, &HostApiTable::get_subgraph_input, "get_subgraph_input",
+                        "subgraph input", handle_, index);
 }
 
 std::vector<Tensor> Subgraph::Inputs() const {
-  return ReadList(*this, &HostApiTable::get_num_subgraph_inputs, &HostApiTable::get_subgraph_input,
-                  &Subgraph::NumInputs, &Subgraph::InputAt);
+  return ZORVEL_INTERNAL_READ_LIST(Subgraph, get_num_subgraph_inputs, get_subgraph_input,
+                                   "inputs of a subgraph", NumInputs, InputAt);
 }
 
 uint64_t Subgraph::NumOutputs() const {
-  return ReadCount(api_, &HostApiTable::get_num_subgraph_outputs, handle_);
+  return ReadCount(api_, &HostApiTable::get_num_subgraph_outputs, "get_num_subgraph_outputs",
+                   "outputs of a subgraph", handle_);
 }
 
 Tensor Subgraph::OutputAt(uint64_t index) const {
-  return ReadAt<Tensor>(api_, &HostApiTable::get_subgraph_output, handle_, index);
+  return ReadAt<Tensor>(api_, &HostApiTable::get_subgraph_output, "get_subgraph_output",
+                        "subgraph output", handle_, index);
 }
 
 std::vector<Tensor> Subgraph::Outputs() const {
-  return ReadList(*this, &HostApiTable::get_num_subgraph_outputs,
-                  &HostApiTable::get_subgraph_output, &Subgraph::NumOutputs, &Subgraph::OutputAt);
+  return ZORVEL_INTERNAL_READ_LIST(Subgraph, get_num_subgraph_outputs, get_subgraph_output,
+                                   "outputs of a subgraph", NumOutputs, OutputAt);
 }
 
 uint64_t Subgraph::NumOps() const {
-  return ReadCount(api_, &HostApiTable::get_num_subgraph_ops, handle_);
+  return ReadCount(api_, &HostApiTable::get_num_subgraph_ops, "get_num_subgraph_ops",
+                   "ops of a subgraph", handle_);
 }
 
 Op Subgraph::OpAt(uint64_t index) const {
-  return ReadAt<Op>(api_, &HostApiTable::get_subgraph_op, handle_, index);
+  return ReadAt<Op>(api_, &HostApiTable::get_subgraph_op, "get_subgraph_op", "subgraph op", handle_,
+                    index);
 }
 
 std::vector<Op> Subgraph::Ops() const {
-  return ReadList(*this, &HostApiTable::get_num_subgraph_ops, &HostApiTable::get_subgraph_op,
-                  &Subgraph::NumOps, &Subgraph::OpAt);
+  return ZORVEL_INTERNAL_READ_LIST(Subgraph, get_num_subgraph_ops, get_subgraph_op,
+                                   "ops of a subgraph", NumOps, OpAt);
 }
 
 uint64_t Model::NumSubgraphs() const {
-  return ReadCount(api_, &HostApiTable::get_num_model_subgraphs, handle_);
+  return ReadCount(api_, &HostApiTable::get_num_model_subgraphs, "get_num_model_subgraphs",
+                   "subgraphs of the model", handle_);
 }
 
 Expected<Subgraph> Model::SubgraphAt(uint64_t index) const {
@@ -245,5 +273,7 @@ Expected<void> AddSelectedOp(const HostApiTable* api, ZorvelSelectedOps selected
   return ZORVEL_HOST_CALL(kZorvelStatusErrorMissingHostEntry, api, add_selected_op, selected_ops,
                           op.Get(), partition_index);
 }
+
+#undef ZORVEL_INTERNAL_READ_LIST
 
 }  // namespace zorvel

@@ -4,11 +4,13 @@
 // Wrappers over the host's model, subgraph, op, tensor and weights handles. Each wrapper is the
 // pair (table, handle); copying one is free and the host keeps ownership of the handle.
 //
-// Reads that return a plain value are guarded reads: with the table or the entry missing they give
-// a neutral value (count 0, op code 32, name "", index 0, quantization kind 0, no producer, no
-// weights, empty bytes, buffer id -1); a non-zero host status fails the fatal check
-// "(status) == (expected)". Reads that return an Expected are status reads: a missing table or
-// entry gives status 6 (3 for the composite-op reads), a non-zero host status an error with it.
+// Reads that return a plain value are guarded reads: the plug-in cannot go on without them, so a
+// missing table or entry (status 6) and a non-zero host status both throw HostReadError naming the
+// entry and what was read; the plug-in entry that made the call turns it into its status. Lists
+// are read through their count and at-index entries together. A null weights handle, which the
+// host hands out for a tensor without weights, reads as no weights (buffer id -1, no bytes).
+// Reads that return an Expected are status reads: a missing table or entry gives status 6 (3 for
+// the composite-op reads), a non-zero host status an error with it.
 
 #include <cstdint>
 #include <string_view>
@@ -20,7 +22,7 @@
 
 namespace zorvel {
 
-// Op code read when the host table has no op-code entry.
+// Op code the composite reads start from before the host fills it in.
 constexpr ZorvelOpCode kNeutralOpCode = 32;
 
 template <typename Handle>
@@ -77,11 +79,11 @@ class Tensor : public HostObject<ZorvelTensor> {
   Expected<ZorvelElementType> UnrankedElementType() const;
   // Entry 20: kZorvelQuantizationNone, ...PerTensor, ...PerChannel (or whatever the host says).
   ZorvelQuantizationTypeId QuantizationTypeId() const;
-  // Entry 21; zero scale and zero point when the entry is missing.
+  // Entry 21.
   ZorvelQuantizationPerTensor PerTensorQuantization() const;
   // Entry 22.
   PerChannelQuantization PerChannel() const;
-  // Entry 25: whether an op produces this tensor.
+  // Entry 25: whether an op produces this tensor (the host's byte, non-zero = true).
   bool HasDefiningOp() const;
   // Entry 26.
   Weights GetWeights() const;
@@ -93,7 +95,7 @@ class Op : public HostObject<ZorvelOp> {
  public:
   using HostObject::HostObject;
 
-  // Entry 9; kNeutralOpCode when the entry is missing.
+  // Entry 9.
   ZorvelOpCode Code() const;
   // Entries 11/12 and 13/14, in operand order.
   uint64_t NumInputs() const;

@@ -3,9 +3,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "absl/strings/str_cat.h"
 #include "flatbuffers/flexbuffers.h"
 #include "logging/zorvel_logging.h"
 #include "zorvel/compiler/cc/zorvel_op_options.h"
@@ -151,54 +155,82 @@ TEST_F(ModelWrapperTest, WeightsAreTheHostsBytesSharedByBufferId) {
   EXPECT_TRUE(Weights().Bytes().empty());
 }
 
-TEST_F(ModelWrapperTest, AbsentGuardedEntriesGiveNeutralValues) {
-  for (int entry : {1, 3, 4, 5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 16, 20, 21, 22, 25, 26, 27, 28}) {
-    api_.RemoveEntry(entry);
+// Runs `read` and returns the HostReadError it throws; fails the test when it throws none.
+template <typename Read>
+HostReadError ExpectHostReadError(Read read) {
+  try {
+    read();
+  } catch (const HostReadError& error) {
+    return error;
   }
+  ADD_FAILURE() << "no HostReadError";
+  return HostReadError(0, "");
+}
+
+TEST_F(ModelWrapperTest, AbsentGuardedEntryIsStatusSixNamingTheEntry) {
   const Subgraph s = subgraph();
-  EXPECT_EQ(model().NumSubgraphs(), 0u);
-  EXPECT_EQ(s.NumInputs(), 0u);
-  EXPECT_TRUE(s.Inputs().empty());
-  EXPECT_TRUE(s.Outputs().empty());
-  EXPECT_TRUE(s.Ops().empty());
-  EXPECT_TRUE(s.OpAt(0).IsNull());
-
   const Op fc = op(0);
-  EXPECT_EQ(fc.Code(), 32);
-  EXPECT_TRUE(fc.Inputs().empty());
-  EXPECT_TRUE(fc.Outputs().empty());
-
   const Tensor w = tensor(w_);
-  EXPECT_EQ(w.Name(), "");
-  EXPECT_EQ(w.TensorIndex(), 0u);
-  EXPECT_EQ(w.QuantizationTypeId(), 0);
-  EXPECT_EQ(w.PerTensorQuantization().scale, 0.0f);
-  EXPECT_EQ(w.PerChannel().num_channels, 0u);
-  EXPECT_FALSE(tensor(y_).HasDefiningOp());
-  EXPECT_TRUE(w.GetWeights().IsNull());
-  EXPECT_FALSE(w.IsConstant());
-  EXPECT_EQ(w.GetWeights().BufferId(), -1);
-
-  EXPECT_EQ(Model(nullptr, model_handle_).NumSubgraphs(), 0u);
-  EXPECT_EQ(Op(nullptr, nullptr).Code(), kNeutralOpCode);
+  const Tensor y = tensor(y_);
+  const std::vector<std::pair<int, std::function<void()>>> reads = {
+      {1, [&] { (void)model().NumSubgraphs(); }},
+      {3, [&] { (void)s.Ops(); }},
+      {4, [&] { (void)s.Ops(); }},
+      {5, [&] { (void)s.Inputs(); }},
+      {6, [&] { (void)s.Inputs(); }},
+      {7, [&] { (void)s.Outputs(); }},
+      {8, [&] { (void)s.Outputs(); }},
+      {9, [&] { (void)fc.Code(); }},
+      {11, [&] { (void)fc.Inputs(); }},
+      {12, [&] { (void)fc.Inputs(); }},
+      {13, [&] { (void)fc.Outputs(); }},
+      {14, [&] { (void)fc.Outputs(); }},
+      {15, [&] { (void)w.Name(); }},
+      {16, [&] { (void)w.TensorIndex(); }},
+      {20, [&] { (void)w.QuantizationTypeId(); }},
+      {21, [&] { (void)w.PerTensorQuantization(); }},
+      {22, [&] { (void)w.PerChannel(); }},
+      {25, [&] { (void)y.HasDefiningOp(); }},
+      {26, [&] { (void)w.GetWeights(); }},
+      {27, [&] { (void)w.GetWeights().BufferId(); }},
+      {28, [&] { (void)w.IsConstant(); }},
+  };
+  for (const auto& [entry, read] : reads) {
+    SCOPED_TRACE(entry);
+    api_.RemoveEntry(entry);
+    const HostReadError error = ExpectHostReadError(read);
+    EXPECT_EQ(error.Status(), kZorvelStatusErrorMissingHostEntry);
+    EXPECT_THAT(error.what(), testing::StartsWith(absl::StrCat("Host API entry ", entry, " (")));
+    EXPECT_THAT(error.what(), testing::HasSubstr("is missing"));
+    api_.RestoreEntry(entry);
+  }
+  // Without a table nothing can be read.
+  EXPECT_EQ(
+      ExpectHostReadError([&] { (void)Model(nullptr, model_handle_).NumSubgraphs(); }).Status(),
+      kZorvelStatusErrorMissingHostEntry);
 }
 
-TEST_F(ModelWrapperTest, NoWeightsReadWithoutTheirEntries) {
-  api_.RemoveEntry(27);
-  api_.RemoveEntry(28);
-  const Weights weights = tensor(w_).GetWeights();
-  EXPECT_FALSE(weights.IsNull());
-  EXPECT_EQ(weights.BufferId(), -1);
-  EXPECT_TRUE(weights.Bytes().empty());
+TEST_F(ModelWrapperTest, NullWeightsHandleIsNoWeights) {
+  EXPECT_EQ(Weights(api_.table(), nullptr).BufferId(), -1);
+  EXPECT_TRUE(Weights(api_.table(), nullptr).Bytes().empty());
 }
 
-TEST_F(ModelWrapperTest, ListWithoutItsAtIndexEntryIsEmpty) {
-  api_.RemoveEntry(6);
-  api_.RemoveEntry(12);
-  EXPECT_EQ(subgraph().NumInputs(), 2u);
-  EXPECT_TRUE(subgraph().Inputs().empty());
-  EXPECT_TRUE(op(0).Inputs().empty());
-  EXPECT_EQ(op(0).Outputs().size(), 1u);
+TEST_F(ModelWrapperTest, FailingGuardedReadThrowsTheHostStatus) {
+  api_.FailEntry(3, 77);
+  HostReadError error = ExpectHostReadError([&] { (void)subgraph().NumOps(); });
+  EXPECT_EQ(error.Status(), 77);
+  EXPECT_STREQ(error.what(),
+               "Host API entry 3 (get_num_subgraph_ops) failed with status 77 reading the number "
+               "of ops of a subgraph");
+  api_.ClearFailures();
+  // The second at-index read of the list fails, and names the index.
+  api_.FailEntry(12, 1000, /*succeed_first=*/1);
+  error = ExpectHostReadError([&] { (void)op(0).Inputs(); });
+  EXPECT_EQ(error.Status(), 1000);
+  EXPECT_THAT(error.what(), testing::EndsWith("reading op input 1"));
+  api_.ClearFailures();
+  api_.FailEntry(28, 5);
+  EXPECT_EQ(ExpectHostReadError([&] { (void)tensor(w_).IsConstant(); }).Status(), 5);
 }
 
 TEST_F(ModelWrapperTest, AbsentStatusEntriesGiveStatusSix) {
@@ -229,22 +261,6 @@ TEST_F(ModelWrapperTest, FailedStatusReadIsSilentTextWhenErrorsAreSilenced) {
   const Expected<Subgraph> failed = model().SubgraphAt(0);
   EXPECT_EQ(failed.Status(), 77);
   EXPECT_EQ(failed.GetError().Message(), "");
-}
-
-using ModelWrapperDeathTest = ModelWrapperTest;
-
-TEST_F(ModelWrapperDeathTest, FailingGuardedReadEndsTheProcess) {
-  const char* kCheck =
-      "Zorvel check failed: \\(status\\) == \\(expected\\) at [^ ]*zorvel_model\\.cc";
-  api_.FailEntry(3, 77);
-  EXPECT_DEATH(subgraph().NumOps(), kCheck);
-  api_.ClearFailures();
-  // The second at-index read of the list fails.
-  api_.FailEntry(12, 1000, /*succeed_first=*/1);
-  EXPECT_DEATH(op(0).Inputs(), kCheck);
-  api_.ClearFailures();
-  api_.FailEntry(28, 5);
-  EXPECT_DEATH(tensor(w_).IsConstant(), kCheck);
 }
 
 TEST_F(ModelWrapperTest, CompositeReads) {
@@ -318,6 +334,40 @@ TEST_F(OpOptionsTest, FailuresCarryTheHostStatusOrSix) {
   EXPECT_EQ(compiler::GetFullyConnectedKeepNumDimsOption(op(0)).Status(), 13);
   api_.RemoveEntry(68);
   EXPECT_EQ(compiler::GetFullyConnectedKeepNumDimsOption(op(0)).Status(), 6);
+}
+
+// A host that writes its flags as bytes other than 0 and 1 (a C host with an unsigned char, say).
+ZorvelStatus WriteByteTwo(ZorvelOp, bool* value) {
+  *reinterpret_cast<uint8_t*>(value) = 2;
+  return kZorvelStatusOk;
+}
+ZorvelStatus WriteByteZero(ZorvelOp, bool* value) {
+  *reinterpret_cast<uint8_t*>(value) = 0;
+  return kZorvelStatusOk;
+}
+ZorvelStatus ProducedAsByteTwo(ZorvelTensor, bool* has_defining_op, ZorvelTensorDefiningOp*) {
+  *reinterpret_cast<uint8_t*>(has_defining_op) = 2;
+  return kZorvelStatusOk;
+}
+
+TEST_F(OpOptionsTest, FlagsAreOneByteAndAnyNonZeroByteIsTrue) {
+  HostApiTable table = *api_.table();
+  table.get_fully_connected_keep_num_dims_option = &WriteByteTwo;
+  table.get_tensor_defining_op = &ProducedAsByteTwo;
+  const Op fc(&table, op(0).Get());
+  const Expected<bool> keep = compiler::GetFullyConnectedKeepNumDimsOption(fc);
+  ASSERT_TRUE(keep);
+  // Compared as a value: a bool holding the byte 2 would not equal true.
+  uint8_t byte = 0;
+  std::memcpy(&byte, &*keep, 1);
+  EXPECT_EQ(byte, 1u);
+  EXPECT_EQ(*keep, true);
+  const bool produced = Tensor(&table, tensor(x_).Get()).HasDefiningOp();
+  std::memcpy(&byte, &produced, 1);
+  EXPECT_EQ(byte, 1u);
+
+  table.get_fully_connected_keep_num_dims_option = &WriteByteZero;
+  EXPECT_EQ(compiler::GetFullyConnectedKeepNumDimsOption(fc).Value(), false);
 }
 
 TEST_F(OpOptionsTest, ReshapeNewShape) {

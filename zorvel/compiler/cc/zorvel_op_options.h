@@ -5,8 +5,9 @@
 //   Expected<int32_t> stride_w = compiler::GetConv2dStrideWOption(op);
 // Each applies to ops of one code; the host fails it for an op of another code. Enumerations
 // (activation, padding, weights format) come back as the host's 32-bit value, of which only the
-// low byte is meaningful. A non-zero host status becomes an error with that status; a missing
-// table or entry gives status 6 instead of a call through a null pointer.
+// low byte is meaningful; flags are the host's byte, non-zero = true. A non-zero host status
+// becomes an error with that status; a missing table or entry gives status 6 instead of a call
+// through a null pointer.
 
 #include <cstdint>
 #include <string_view>
@@ -26,6 +27,16 @@
     return value;                                                                                 \
   }
 
+// Flags are one byte, 0 for false and anything else for true. The byte is read as a byte and
+// never loaded as a bool, which would be invalid for any value but 0 and 1.
+#define ZORVEL_INTERNAL_FLAG_OPTION(function, entry)                                             \
+  inline ::zorvel::Expected<bool> function(const ::zorvel::Op& op) {                             \
+    uint8_t value = 0;                                                                           \
+    ZORVEL_RETURN_IF_ERROR(ZORVEL_HOST_CALL(kZorvelStatusErrorMissingHostEntry, op.Api(), entry, \
+                                            op.Get(), reinterpret_cast<bool*>(&value)));         \
+    return value != 0;                                                                           \
+  }
+
 namespace zorvel {
 namespace compiler {
 
@@ -41,7 +52,7 @@ ZORVEL_INTERNAL_OP_OPTION(GetStridedSliceNewAxisMaskOption, get_strided_slice_ne
                           int32_t)  // 42
 ZORVEL_INTERNAL_OP_OPTION(GetSubFusedActivationOption, get_sub_fused_activation_option,
                           uint32_t)                                                     // 44
-ZORVEL_INTERNAL_OP_OPTION(GetSumKeepDimsOption, get_sum_keep_dims_option, bool)         // 45
+ZORVEL_INTERNAL_FLAG_OPTION(GetSumKeepDimsOption, get_sum_keep_dims_option)             // 45
 ZORVEL_INTERNAL_OP_OPTION(GetConv2dPaddingOption, get_conv2d_padding_option, uint32_t)  // 46
 ZORVEL_INTERNAL_OP_OPTION(GetConv2dStrideWOption, get_conv2d_stride_w_option, int32_t)  // 47
 ZORVEL_INTERNAL_OP_OPTION(GetConv2dStrideHOption, get_conv2d_stride_h_option, int32_t)  // 48
@@ -83,23 +94,23 @@ ZORVEL_INTERNAL_OP_OPTION(GetFullyConnectedFusedActivationOption,
                           get_fully_connected_fused_activation_option, uint32_t)  // 66
 ZORVEL_INTERNAL_OP_OPTION(GetFullyConnectedWeightsFormatOption,
                           get_fully_connected_weights_format_option, uint32_t)  // 67
-ZORVEL_INTERNAL_OP_OPTION(GetFullyConnectedKeepNumDimsOption,
-                          get_fully_connected_keep_num_dims_option, bool)                      // 68
+ZORVEL_INTERNAL_FLAG_OPTION(GetFullyConnectedKeepNumDimsOption,
+                            get_fully_connected_keep_num_dims_option)                          // 68
 ZORVEL_INTERNAL_OP_OPTION(GetSoftmaxBetaOption, get_softmax_beta_option, float)                // 71
 ZORVEL_INTERNAL_OP_OPTION(GetConcatenationAxisOption, get_concatenation_axis_option, int32_t)  // 72
 ZORVEL_INTERNAL_OP_OPTION(GetSplitNumSplitsOption, get_split_num_splits_option, int32_t)       // 74
-ZORVEL_INTERNAL_OP_OPTION(GetMeanKeepDimsOption, get_mean_keep_dims_option, bool)              // 75
-ZORVEL_INTERNAL_OP_OPTION(GetReduceMaxKeepDimsOption, get_reduce_max_keep_dims_option, bool)   // 76
-ZORVEL_INTERNAL_OP_OPTION(GetResizeBilinearAlignCornersOption,
-                          get_resize_bilinear_align_corners_option, bool)  // 77
-ZORVEL_INTERNAL_OP_OPTION(GetResizeBilinearHalfPixelCentersOption,
-                          get_resize_bilinear_half_pixel_centers_option, bool)  // 78
-ZORVEL_INTERNAL_OP_OPTION(GetResizeNearestNeighborAlignCornersOption,
-                          get_resize_nearest_neighbor_align_corners_option, bool)  // 79
-ZORVEL_INTERNAL_OP_OPTION(GetResizeNearestNeighborHalfPixelCentersOption,
-                          get_resize_nearest_neighbor_half_pixel_centers_option, bool)    // 80
-ZORVEL_INTERNAL_OP_OPTION(GetBatchMatmulAdjXOption, get_batch_matmul_adj_x_option, bool)  // 81
-ZORVEL_INTERNAL_OP_OPTION(GetBatchMatmulAdjYOption, get_batch_matmul_adj_y_option, bool)  // 82
+ZORVEL_INTERNAL_FLAG_OPTION(GetMeanKeepDimsOption, get_mean_keep_dims_option)                  // 75
+ZORVEL_INTERNAL_FLAG_OPTION(GetReduceMaxKeepDimsOption, get_reduce_max_keep_dims_option)       // 76
+ZORVEL_INTERNAL_FLAG_OPTION(GetResizeBilinearAlignCornersOption,
+                            get_resize_bilinear_align_corners_option)  // 77
+ZORVEL_INTERNAL_FLAG_OPTION(GetResizeBilinearHalfPixelCentersOption,
+                            get_resize_bilinear_half_pixel_centers_option)  // 78
+ZORVEL_INTERNAL_FLAG_OPTION(GetResizeNearestNeighborAlignCornersOption,
+                            get_resize_nearest_neighbor_align_corners_option)  // 79
+ZORVEL_INTERNAL_FLAG_OPTION(GetResizeNearestNeighborHalfPixelCentersOption,
+                            get_resize_nearest_neighbor_half_pixel_centers_option)    // 80
+ZORVEL_INTERNAL_FLAG_OPTION(GetBatchMatmulAdjXOption, get_batch_matmul_adj_x_option)  // 81
+ZORVEL_INTERNAL_FLAG_OPTION(GetBatchMatmulAdjYOption, get_batch_matmul_adj_y_option)  // 82
 ZORVEL_INTERNAL_OP_OPTION(GetAveragePool2dPaddingOption, get_average_pool2d_padding_option,
                           uint32_t)  // 84
 ZORVEL_INTERNAL_OP_OPTION(GetAveragePool2dStrideWOption, get_average_pool2d_stride_w_option,
@@ -120,19 +131,19 @@ ZORVEL_INTERNAL_OP_OPTION(GetMaxPool2dFilterWidthOption, get_max_pool2d_filter_w
 ZORVEL_INTERNAL_OP_OPTION(GetMaxPool2dFilterHeightOption, get_max_pool2d_filter_height_option,
                           int32_t)  // 94
 ZORVEL_INTERNAL_OP_OPTION(GetMaxPool2dFusedActivationOption, get_max_pool2d_fused_activation_option,
-                          uint32_t)                                                           // 95
-ZORVEL_INTERNAL_OP_OPTION(GetLeakyReluAlphaOption, get_leaky_relu_alpha_option, float)        // 96
-ZORVEL_INTERNAL_OP_OPTION(GetReduceAnyKeepDimsOption, get_reduce_any_keep_dims_option, bool)  // 99
-ZORVEL_INTERNAL_OP_OPTION(GetReduceAllKeepDimsOption, get_reduce_all_keep_dims_option, bool)  // 100
-ZORVEL_INTERNAL_OP_OPTION(GetPackAxisOption, get_pack_axis_option, int32_t)                   // 101
-ZORVEL_INTERNAL_OP_OPTION(GetUnpackAxisOption, get_unpack_axis_option, int32_t)               // 104
-ZORVEL_INTERNAL_OP_OPTION(GetUnpackNumOption, get_unpack_num_option, int32_t)                 // 105
-ZORVEL_INTERNAL_OP_OPTION(GetGatherAxisOption, get_gather_axis_option, int32_t)               // 106
-ZORVEL_INTERNAL_OP_OPTION(GetGatherBatchDimsOption, get_gather_batch_dims_option, int32_t)    // 107
-ZORVEL_INTERNAL_OP_OPTION(GetConv3dPaddingOption, get_conv3d_padding_option, uint32_t)        // 108
-ZORVEL_INTERNAL_OP_OPTION(GetConv3dStrideDOption, get_conv3d_stride_d_option, int32_t)        // 109
-ZORVEL_INTERNAL_OP_OPTION(GetConv3dStrideWOption, get_conv3d_stride_w_option, int32_t)        // 110
-ZORVEL_INTERNAL_OP_OPTION(GetConv3dStrideHOption, get_conv3d_stride_h_option, int32_t)        // 111
+                          uint32_t)                                                         // 95
+ZORVEL_INTERNAL_OP_OPTION(GetLeakyReluAlphaOption, get_leaky_relu_alpha_option, float)      // 96
+ZORVEL_INTERNAL_FLAG_OPTION(GetReduceAnyKeepDimsOption, get_reduce_any_keep_dims_option)    // 99
+ZORVEL_INTERNAL_FLAG_OPTION(GetReduceAllKeepDimsOption, get_reduce_all_keep_dims_option)    // 100
+ZORVEL_INTERNAL_OP_OPTION(GetPackAxisOption, get_pack_axis_option, int32_t)                 // 101
+ZORVEL_INTERNAL_OP_OPTION(GetUnpackAxisOption, get_unpack_axis_option, int32_t)             // 104
+ZORVEL_INTERNAL_OP_OPTION(GetUnpackNumOption, get_unpack_num_option, int32_t)               // 105
+ZORVEL_INTERNAL_OP_OPTION(GetGatherAxisOption, get_gather_axis_option, int32_t)             // 106
+ZORVEL_INTERNAL_OP_OPTION(GetGatherBatchDimsOption, get_gather_batch_dims_option, int32_t)  // 107
+ZORVEL_INTERNAL_OP_OPTION(GetConv3dPaddingOption, get_conv3d_padding_option, uint32_t)      // 108
+ZORVEL_INTERNAL_OP_OPTION(GetConv3dStrideDOption, get_conv3d_stride_d_option, int32_t)      // 109
+ZORVEL_INTERNAL_OP_OPTION(GetConv3dStrideWOption, get_conv3d_stride_w_option, int32_t)      // 110
+ZORVEL_INTERNAL_OP_OPTION(GetConv3dStrideHOption, get_conv3d_stride_h_option, int32_t)      // 111
 ZORVEL_INTERNAL_OP_OPTION(GetConv3dFusedActivationOption, get_conv3d_fused_activation_option,
                           uint32_t)  // 112
 ZORVEL_INTERNAL_OP_OPTION(GetConv3dDilationDFactorOption, get_conv3d_dilation_d_factor_option,
@@ -142,10 +153,10 @@ ZORVEL_INTERNAL_OP_OPTION(GetConv3dDilationWFactorOption, get_conv3d_dilation_w_
 ZORVEL_INTERNAL_OP_OPTION(GetConv3dDilationHFactorOption, get_conv3d_dilation_h_factor_option,
                           int32_t)  // 115
 ZORVEL_INTERNAL_OP_OPTION(GetDepthToSpaceBlockSizeOption, get_depth_to_space_block_size_option,
-                          int32_t)                                                      // 122
-ZORVEL_INTERNAL_OP_OPTION(GetCumsumExclusiveOption, get_cumsum_exclusive_option, bool)  // 124
-ZORVEL_INTERNAL_OP_OPTION(GetCumsumReverseOption, get_cumsum_reverse_option, bool)      // 125
-ZORVEL_INTERNAL_OP_OPTION(GetGeluApproximateOption, get_gelu_approximate_option, bool)  // 126
+                          int32_t)                                                  // 122
+ZORVEL_INTERNAL_FLAG_OPTION(GetCumsumExclusiveOption, get_cumsum_exclusive_option)  // 124
+ZORVEL_INTERNAL_FLAG_OPTION(GetCumsumReverseOption, get_cumsum_reverse_option)      // 125
+ZORVEL_INTERNAL_FLAG_OPTION(GetGeluApproximateOption, get_gelu_approximate_option)  // 126
 
 // Entry 97 (RESHAPE): the host's new-shape values. A null pointer with count 0 is the empty list;
 // a negative count, or a null pointer with a positive count, is malformed (status 1).
@@ -194,5 +205,6 @@ Expected<CompositeOptions> GetCompositeOptions(const Op& op);
 }  // namespace zorvel
 
 #undef ZORVEL_INTERNAL_OP_OPTION
+#undef ZORVEL_INTERNAL_FLAG_OPTION
 
 #endif  // ZORVEL_COMPILER_CC_ZORVEL_OP_OPTIONS_H_

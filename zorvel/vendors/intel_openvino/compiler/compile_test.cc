@@ -116,12 +116,89 @@ TEST_F(CompileTest, NoSubgraphsGiveAnEmptyResult) {
   EXPECT_EQ(NumCalls(), 0u);
   table_->destroy_compiled_result(result_);
   result_ = nullptr;
+}
 
+// Without the count the model's partitions are unknown: an empty result would pass for success.
+TEST_F(CompileTest, MissingOrFailingSubgraphCountIs504) {
+  CreatePlugin(nullptr);
   AddSmallSubgraph(model_);
   api_.RemoveEntry(kGetNumModelSubgraphs);
-  ASSERT_EQ(Compile("LNL"), kZorvelStatusOk);
-  EXPECT_EQ(NumModules(), 0u);
-  EXPECT_EQ(NumCalls(), 0u);
+  EXPECT_EQ(Compile("LNL"), kZorvelStatusErrorCompilation);
+  EXPECT_EQ(result_, nullptr);
+  EXPECT_THAT(log_, HasSubstr("Host API entry 1 (get_num_model_subgraphs) is missing"));
+  api_.RestoreAllEntries();
+  api_.FailEntry(kGetNumModelSubgraphs, 77);
+  EXPECT_EQ(Compile("LNL"), kZorvelStatusErrorCompilation);
+  EXPECT_EQ(result_, nullptr);
+  EXPECT_THAT(log_, HasSubstr("failed with status 77"));
+}
+
+// A host read the compiled model depends on that fails or is missing ends the call with 504 and
+// one ERROR line naming the entry, never a success over a stand-in value (no ops, no outputs, a
+// scalar shape, a default attribute, tensors wired together by a made-up name).
+TEST_F(CompileTest, FailedOrMissingHostReadsAre504WithOneErrorLine) {
+  CreatePlugin("graph.-1.graph_backend = 0\n");
+  AddCnnSubgraph(model_);
+  // Tensors without names are joined by their index.
+  HostSubgraph& unnamed = model_.AddSubgraph();
+  const TensorId x = unnamed.AddInput("", F32({1, 4}));
+  const TensorId c = unnamed.AddConstant<float>("", {4}, {1, 2, 3, 4});
+  unnamed.AddOutput(unnamed.AddOp(kZorvelOpCodeAdd, {x, c}, "", F32({1, 4})));
+  ASSERT_EQ(Compile(nullptr), kZorvelStatusOk) << log_;
+  Release();
+
+  struct Case {
+    int entry;
+    bool remove;
+    uint64_t succeed_first;
+    const char* logged;
+  };
+  for (const Case& fault : {
+           Case{3, true, 0, "entry 3 (get_num_subgraph_ops) is missing"},
+           Case{4, true, 0, "entry 4 (get_subgraph_op) is missing"},
+           Case{7, true, 0, "entry 7 (get_num_subgraph_outputs) is missing"},
+           Case{8, true, 0, "entry 8 (get_subgraph_output) is missing"},
+           Case{12, true, 0, "entry 12 (get_op_input) is missing"},
+           Case{16, true, 0, "entry 16 (get_tensor_index) is missing"},
+           Case{18, false, 3, "entry 18 (get_ranked_tensor_type) failed with status 77"},
+           Case{50, false, 0, "Failed to get dilation_w_factor for CONV_2D_id_"},
+           Case{51, true, 0, "Failed to get dilation_h_factor for CONV_2D_id_"},
+       }) {
+    SCOPED_TRACE(::testing::Message() << "entry " << fault.entry);
+    CreatePlugin("graph.-1.graph_backend = 0\n");
+    if (fault.remove) {
+      api_.RemoveEntry(fault.entry);
+    } else {
+      api_.FailEntry(fault.entry, 77, fault.succeed_first, /*fail_calls=*/1);
+    }
+    EXPECT_EQ(Compile(nullptr), kZorvelStatusErrorCompilation);
+    EXPECT_EQ(result_, nullptr);
+    EXPECT_EQ(Count("ERROR: "), 1u) << log_;
+    EXPECT_EQ(Count(fault.logged), 1u) << log_;
+    api_.RestoreAllEntries();
+    api_.ClearFailures();
+    Release();
+  }
+}
+
+// A partition that computes nothing would compile to an empty model passing for it.
+TEST_F(CompileTest, SubgraphWithoutOpsIsRefused) {
+  HostSubgraph& sg = model_.AddSubgraph();
+  sg.AddOutput(sg.AddInput("x", F32({1, 4})));
+  CreatePlugin("graph.-1.graph_backend = 0\n");
+  EXPECT_EQ(Compile(nullptr), kZorvelStatusErrorCompilation);
+  EXPECT_EQ(result_, nullptr);
+  EXPECT_EQ(Count("The subgraph has 0 ops and 1 outputs"), 1u) << log_;
+}
+
+TEST_F(CompileTest, SubgraphWithoutOutputsIsRefused) {
+  HostSubgraph& sg = model_.AddSubgraph();
+  const TensorId x = sg.AddInput("x", F32({1, 4}));
+  sg.AddOp(kZorvelOpCodeAdd, {x, x}, "y", F32({1, 4}));
+  CreatePlugin("graph.-1.graph_backend = 0\n");
+  EXPECT_EQ(Compile(nullptr), kZorvelStatusErrorCompilation);
+  EXPECT_EQ(result_, nullptr);
+  EXPECT_EQ(Count("The subgraph has 1 ops and 0 outputs"), 1u) << log_;
 }
 
 TEST_F(CompileTest, ThreeCpuPartitionsGiveThreeModulesInCallOrder) {
@@ -175,7 +252,10 @@ TEST_F(CompileTest, MissingSubgraphEndsTheCallWith504) {
   api_.FailEntry(kGetModelSubgraph, kZorvelStatusErrorNotFound, /*succeed_first=*/1);
   EXPECT_EQ(Compile(nullptr), kZorvelStatusErrorCompilation);
   EXPECT_EQ(result_, nullptr);
-  EXPECT_EQ(Count("] Failed to retrieve Subgraph\n"), 1u);
+  EXPECT_EQ(Count("ERROR: "), 1u);
+  EXPECT_EQ(Count("] Failed to retrieve Subgraph 1: host API entry 2 (get_model_subgraph) failed "
+                  "with status 3\n"),
+            1u);
   EXPECT_EQ(Count("] Model export done\n"), 1u);
 }
 

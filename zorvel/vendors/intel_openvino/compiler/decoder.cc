@@ -5,6 +5,7 @@
 
 #include "absl/strings/str_cat.h"
 #include "flatbuffers/flexbuffers.h"
+#include "zorvel/cc/internal/zorvel_detail.h"
 #include "zorvel/compiler/cc/zorvel_op_options.h"
 
 namespace zorvel::openvino {
@@ -212,8 +213,13 @@ ZorvelElementType HostElementTypeCode(const Tensor& tensor) {
   if (Expected<ZorvelRankedTensorType> ranked = tensor.RankedTensorType()) {
     return ranked->element_type;
   }
-  if (Expected<ZorvelElementType> unranked = tensor.UnrankedElementType()) return *unranked;
-  return kZorvelElementTypeNone;
+  const Expected<ZorvelElementType> unranked = tensor.UnrankedElementType();
+  if (!unranked) {
+    // Neither read told the type; a made-up one would change the model.
+    throw ZORVEL_FAILED_HOST_READ(tensor.Api(), get_unranked_tensor_type, unranked.Status(),
+                                  "the element type of a tensor");
+  }
+  return *unranked;
 }
 
 ov::element::Type ToOvElementType(ZorvelElementType code) {
@@ -287,8 +293,10 @@ ov::Any DecoderOperation::get_attribute(const std::string& name) const {
   ZORVEL_LOG_VERBOSE("get_attr %s for %s", name.c_str(), op_name_.c_str());
   Expected<ov::Any> value = ResolveAttribute(name);
   if (!value) {
-    ZORVEL_LOG_ERROR("%s", value.GetError().Message().c_str());
-    return {};
+    // An empty value would make the translator use its default (dilation 1, exact GELU) for an
+    // attribute the host has: the translation fails instead, naming the op and the attribute.
+    throw HostReadError(value.Status(),
+                        absl::StrCat(value.GetError().Message(), " (attribute ", name, ")"));
   }
   return std::move(value).Value();
 }

@@ -24,7 +24,7 @@
 namespace zorvel::openvino {
 
 // The host's element type code of a tensor: that of its ranked type when the tensor has one, else
-// its unranked element type, else 0.
+// its unranked element type; when neither read succeeds, HostReadError.
 ZorvelElementType HostElementTypeCode(const Tensor& tensor);
 
 // OpenVINO's element type for a host code (1-23); codes without a counterpart give the dynamic
@@ -87,7 +87,8 @@ class DecoderOperation : public ov::frontend::tensorflow_lite::DecoderBaseOperat
                    std::vector<ov::frontend::tensorflow_lite::TensorMetaInfo> outputs, const Op& op,
                    uint64_t position);
 
-  // Never fails: what cannot be answered is logged and comes back as an empty value.
+  // Unsupported op types and names are logged and come back as an empty value; a failed host read
+  // throws HostReadError with the op's name and the attribute, failing the translation.
   ov::Any get_attribute(const std::string& name) const override;
   size_t get_input_size() const override { return inputs_.size(); }
   // Operands are joined by tensor name, not through producers.

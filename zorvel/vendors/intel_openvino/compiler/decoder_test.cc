@@ -76,6 +76,20 @@ class DecoderTest : public ::testing::Test {
     return value;
   }
 
+  // The error get_attribute throws for `name`; a test failure when it returns instead.
+  HostReadError AttributeError(const DecoderOperation& decoder, const std::string& name) {
+    ::testing::internal::CaptureStderr();
+    try {
+      (void)decoder.get_attribute(name);
+    } catch (const HostReadError& error) {
+      log_ = ::testing::internal::GetCapturedStderr();
+      return error;
+    }
+    log_ = ::testing::internal::GetCapturedStderr();
+    ADD_FAILURE() << "get_attribute(" << name << ") did not fail";
+    return HostReadError(0, "");
+  }
+
   uint64_t OptionCalls() const {
     uint64_t calls = 0;
     for (int entry = 38; entry <= 126; ++entry) calls += api_.CallCount(entry);
@@ -125,11 +139,15 @@ TEST_F(DecoderTest, NameIsTypeAndNodePosition) {
   EXPECT_THAT(log_, HasSubstr("] op_type(CONV_2D) op_name(CONV_2D_id_7)"));
   EXPECT_EQ(decoder.OpCode(), 3u);
 
-  // Without the op-code entry the op reads as code 32.
+  // Without the op-code entry there is no op type to translate by.
   api_.RemoveEntry(9);
-  const DecoderOperation neutral = Decoder(op, 2);
-  EXPECT_EQ(neutral.OpCode(), 32u);
-  EXPECT_EQ(neutral.get_op_name(), "CUSTOM_id_2");
+  try {
+    DecoderOperation unread(api_.table(), {}, {}, Op(api_.table(), api_.Handle(op)), 2);
+    ADD_FAILURE() << "the decoder was built without its op code";
+  } catch (const HostReadError& error) {
+    EXPECT_EQ(error.Status(), kZorvelStatusErrorMissingHostEntry);
+    EXPECT_THAT(error.what(), HasSubstr("Host API entry 9 (get_op_code) is missing"));
+  }
 }
 
 TEST_F(DecoderTest, UnknownOpCodeGetsAnEmptyTypeAndAnswersNothing) {
@@ -308,9 +326,10 @@ TEST_F(DecoderTest, FailedReadsNameTheirWordAndStopTheRow) {
         EXPECT_EQ(api_.CallCount(row.options[later].first), 0u);
       }
 
-      EXPECT_TRUE(Attribute(decoder, row.attribute).empty());
-      EXPECT_THAT(log_, HasSubstr("ERROR: [decoder.cc:"));
-      EXPECT_THAT(log_, HasSubstr("] " + message + "\n"));
+      // The translation fails rather than use the translator's default for the attribute.
+      const HostReadError error = AttributeError(decoder, row.attribute);
+      EXPECT_EQ(error.Status(), kZorvelStatusErrorNotFound);
+      EXPECT_EQ(std::string(error.what()), message + " (attribute " + row.attribute + ")");
       api_.ClearFailures();
     }
   }
@@ -320,8 +339,8 @@ TEST_F(DecoderTest, MissingOptionEntryIsAFailedRead) {
   HostOp& conv = NewOp(kZorvelOpCodeConv2d);
   const DecoderOperation decoder = Decoder(conv);
   api_.RemoveEntry(46);
-  EXPECT_TRUE(Attribute(decoder, "padding").empty());
-  EXPECT_THAT(log_, HasSubstr("] Failed to get padding for CONV_2D_id_7\n"));
+  EXPECT_STREQ(AttributeError(decoder, "padding").what(),
+               "Failed to get padding for CONV_2D_id_7 (attribute padding)");
 }
 
 TEST_F(DecoderTest, EnumerationsUseTheirLowByteOnly) {
@@ -445,10 +464,10 @@ TEST_F(CompositeDecoderTest, AttributesThatAreNotAMapFailTheEpsilon) {
   EXPECT_EQ(resolved.GetError().Message(),
             "Failed to get composite options for STABLEHLO_COMPOSITE_id_6");
 
-  // Bytes the verifier rejects.
+  // Bytes the verifier rejects fail the translation rather than give the default epsilon.
   const DecoderOperation garbage = Decoder(Composite({0xFF, 0x13, 0x07, 0x42}), 6);
-  EXPECT_TRUE(Attribute(garbage, "epsilon").empty());
-  EXPECT_THAT(log_, HasSubstr("] Failed to get composite options for STABLEHLO_COMPOSITE_id_6\n"));
+  EXPECT_STREQ(AttributeError(garbage, "epsilon").what(),
+               "Failed to get composite options for STABLEHLO_COMPOSITE_id_6 (attribute epsilon)");
 }
 
 TEST_F(CompositeDecoderTest, FailedNameReadReportsTheCompositeName) {

@@ -8,6 +8,7 @@
 #include "openvino/core/except.hpp"
 #include "openvino/core/partial_shape.hpp"
 #include "openvino/frontend/tensorflow_lite/quantization_info.hpp"
+#include "zorvel/cc/internal/zorvel_detail.h"
 #include "zorvel/vendors/intel_openvino/compiler/decoder.h"
 
 namespace zorvel::openvino {
@@ -69,20 +70,22 @@ size_t GraphIteratorDelegate::size() const {
 }
 
 bool GraphIteratorDelegate::DescribeTensor(const Tensor& tensor, TensorMetaInfo& info) const {
-  const ov::element::Type element_type = ToOvElementType(HostElementTypeCode(tensor));
+  // Without its ranked type a tensor has no shape to give the front end; a scalar in its place
+  // would change the model.
+  const Expected<ZorvelRankedTensorType> ranked = tensor.RankedTensorType();
+  if (!ranked) {
+    throw ZORVEL_FAILED_HOST_READ(tensor.Api(), get_ranked_tensor_type, ranked.Status(),
+                                  "the shape of a tensor");
+  }
+  const ov::element::Type element_type = ToOvElementType(ranked->element_type);
 
   std::vector<int64_t> dimensions;
-  if (Expected<ZorvelRankedTensorType> ranked = tensor.RankedTensorType()) {
-    const uint32_t rank = ZorvelLayoutRank(&ranked->layout);
-    if (rank > ZORVEL_TENSOR_MAX_RANK) {
-      ZORVEL_LOG_ERROR("Tensor rank %u exceeds the host's limit of %d", rank,
-                       ZORVEL_TENSOR_MAX_RANK);
-      return false;
-    }
-    dimensions.assign(ranked->layout.dimensions, ranked->layout.dimensions + rank);
-  } else {
-    ZORVEL_LOG_INFO("Unsupported tensor element shape");
+  const uint32_t rank = ZorvelLayoutRank(&ranked->layout);
+  if (rank > ZORVEL_TENSOR_MAX_RANK) {
+    ZORVEL_LOG_ERROR("Tensor rank %u exceeds the host's limit of %d", rank, ZORVEL_TENSOR_MAX_RANK);
+    return false;
   }
+  dimensions.assign(ranked->layout.dimensions, ranked->layout.dimensions + rank);
 
   const ZorvelQuantizationTypeId kind = tensor.QuantizationTypeId();
   switch (kind) {
@@ -121,6 +124,16 @@ bool GraphIteratorDelegate::DescribeTensor(const Tensor& tensor, TensorMetaInfo&
 
 std::shared_ptr<ov::frontend::tensorflow_lite::DecoderBase> GraphIteratorDelegate::get_decoder()
     const {
+  try {
+    return DecoderAtPosition();
+  } catch (HostReadError& error) {
+    error.AddContext(absl::StrCat("at node ", position_, " of the subgraph"));
+    throw;
+  }
+}
+
+std::shared_ptr<ov::frontend::tensorflow_lite::DecoderBase>
+GraphIteratorDelegate::DecoderAtPosition() const {
   converted_buffers_.clear();
 
   const uint64_t inputs = static_cast<uint64_t>(input_count_);

@@ -39,7 +39,8 @@ class GraphIteratorDelegate : public ov::frontend::tensorflow_lite::GraphIterato
   // into this iterator's rewritten copies, which the next call frees: the front end consumes a
   // node's constants before it asks for the next node. A node whose tensors cannot be handed on
   // safely (an unknown quantization kind, a constant shorter than its shape) throws
-  // ov::Exception naming the node.
+  // ov::Exception naming the node; a failed host read throws HostReadError naming the entry, the
+  // object and the node position.
   std::shared_ptr<ov::frontend::tensorflow_lite::DecoderBase> get_decoder() const override;
 
   size_t get_subgraph_size() const override { return 0; }
@@ -50,11 +51,13 @@ class GraphIteratorDelegate : public ov::frontend::tensorflow_lite::GraphIterato
   }
 
   // Fills `info` from the host's description of `tensor`; false for a quantization kind the
-  // front end has no form for (the info is then partly filled).
+  // front end has no form for (the info is then partly filled). A host read that fails, the
+  // ranked type included, throws HostReadError.
   bool DescribeTensor(const Tensor& tensor,
                       ov::frontend::tensorflow_lite::TensorMetaInfo& info) const;
 
  private:
+  std::shared_ptr<ov::frontend::tensorflow_lite::DecoderBase> DecoderAtPosition() const;
   std::shared_ptr<ov::frontend::tensorflow_lite::DecoderBase> OperationDecoder(
       uint64_t op_index) const;
   // Signed 2-bit weights rewritten for the device; `info` then points at the copy.

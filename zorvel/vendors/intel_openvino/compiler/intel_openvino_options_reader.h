@@ -13,11 +13,19 @@ namespace zorvel::openvino {
 // The vendor-options step of plug-in creation: finds the "intel_openvino" entry of the host's
 // options object (host entries 34, then 35) and parses its payload.
 //
-// Every failure (a null table, handle or entry, a failing host status, no such entry, a malformed
-// payload) yields the same error, status 1 "Null Intel OpenVINO options": the plug-in then runs
-// with its defaults. Nothing is logged, no pending error is left behind and nothing throws.
+// Options that are simply not there (no options object, no "intel_openvino" entry, status 3 from
+// the host) and a payload that does not parse yield status 1 "Null Intel OpenVINO options": the
+// plug-in then runs with its defaults. When the host cannot say what the options are (a null
+// table or entry, any other failing status, a null handle or payload from a successful call) the
+// error says why, with the host's status (6 for a missing entry); the compile that follows refuses
+// rather than compile with defaults the user did not ask for (see IsAbsentOptions). Nothing is
+// logged, no pending error is left behind and nothing throws.
 Expected<std::shared_ptr<const intel_openvino::IntelOpenVinoOptions>> ReadIntelOpenVinoOptions(
     const HostApiTable* host_api, ZorvelOptions options);
+
+// True for the error of options that are absent (defaults apply), false for options the host
+// could not deliver.
+bool IsAbsentOptions(const Error& error);
 
 }  // namespace zorvel::openvino
 

@@ -89,32 +89,57 @@ TEST_F(OptionsReaderTest, EmptyPayloadGivesDefaults) {
   EXPECT_EQ((*read)->GetGraphBackend(0).Status(), kZorvelStatusErrorMissingHostEntry);
 }
 
-TEST_F(OptionsReaderTest, MissingTableHandleOrEntryIsAbsentOptions) {
+// The host cannot say what the options are: the error says why and is not the absent-options
+// one, so the compile that follows refuses instead of using defaults.
+static void ExpectUnreadable(const Read& read, ZorvelStatus status, const std::string& reason) {
+  ASSERT_FALSE(read);
+  EXPECT_EQ(read.Status(), status);
+  EXPECT_FALSE(IsAbsentOptions(read.GetError()));
+  EXPECT_EQ(read.GetError().Message(),
+            "The Intel OpenVINO options could not be read from the host: " + reason);
+  EXPECT_EQ(MakeError(status, "later").Message(), "later");
+}
+
+TEST_F(OptionsReaderTest, NoOptionsObjectIsAbsentOptions) {
   options_.SetOpaque("intel_openvino", "performance_mode = 1\n");
-  ExpectAbsent(ReadOptions(nullptr, api_.Handle(options_)));
   ExpectAbsent(ReadOptions(api_.table(), nullptr));
-  for (const int entry : {kGetOpaqueOptions, kFindOpaqueOptionsData}) {
-    SCOPED_TRACE(entry);
-    api_.RemoveEntry(entry);
-    ExpectAbsent(ReadOptions());
-    api_.RestoreEntry(entry);
-  }
+  EXPECT_TRUE(IsAbsentOptions(ReadOptions(api_.table(), nullptr).GetError()));
+}
+
+TEST_F(OptionsReaderTest, MissingTableOrEntryIsUnreadable) {
+  options_.SetOpaque("intel_openvino", "performance_mode = 1\n");
+  ExpectUnreadable(ReadOptions(nullptr, api_.Handle(options_)), 6, "there is no host API table");
+  api_.RemoveEntry(kGetOpaqueOptions);
+  ExpectUnreadable(ReadOptions(), 6, "host API entry 34 (get_opaque_options) is missing");
+  api_.RestoreAllEntries();
+  api_.RemoveEntry(kFindOpaqueOptionsData);
+  ExpectUnreadable(ReadOptions(), 6, "host API entry 35 (find_opaque_options_data) is missing");
+  api_.RestoreAllEntries();
   // Entry 36 is only kept, never called.
   api_.RemoveEntry(kAppendOpaqueOptions);
   EXPECT_TRUE(ReadOptions());
 }
 
-TEST_F(OptionsReaderTest, FailingHostStatusesAreAbsentOptions) {
+TEST_F(OptionsReaderTest, FailingHostStatusesAreUnreadableButNotFoundIsAbsent) {
   options_.SetOpaque("intel_openvino", "performance_mode = 1\n");
-  for (const int entry : {kGetOpaqueOptions, kFindOpaqueOptionsData}) {
-    for (const ZorvelStatus status :
-         {ZorvelStatus{kZorvelStatusErrorInvalidArgument}, ZorvelStatus{77}}) {
-      SCOPED_TRACE(testing::Message() << "entry " << entry << " status " << status);
-      api_.FailEntry(entry, status);
-      ExpectAbsent(ReadOptions());
-      api_.ClearFailures();
-    }
+  for (const ZorvelStatus status :
+       {ZorvelStatus{kZorvelStatusErrorInvalidArgument}, ZorvelStatus{77}}) {
+    SCOPED_TRACE(status);
+    api_.FailEntry(kGetOpaqueOptions, status);
+    ExpectUnreadable(
+        ReadOptions(), status,
+        "host API entry 34 (get_opaque_options) failed with status " + std::to_string(status));
+    api_.ClearFailures();
+    api_.FailEntry(kFindOpaqueOptionsData, status);
+    ExpectUnreadable(ReadOptions(), status,
+                     "host API entry 35 (find_opaque_options_data) failed with status " +
+                         std::to_string(status));
+    api_.ClearFailures();
   }
+  // Status 3 is the host saying there is nothing there.
+  api_.FailEntry(kFindOpaqueOptionsData, kZorvelStatusErrorNotFound);
+  ExpectAbsent(ReadOptions());
+  api_.ClearFailures();
   EXPECT_TRUE(ReadOptions());
 }
 

@@ -15,12 +15,14 @@
 #include <utility>
 #include <vector>
 
+#include "absl/strings/str_cat.h"
 #include "logging/zorvel_logging.h"
 #include "openvino/core/except.hpp"
 #include "openvino/frontend/tensorflow_lite/frontend.hpp"
 #include "openvino/op/constant.hpp"
 #include "openvino/op/parameter.hpp"
 #include "openvino/runtime/core.hpp"
+#include "zorvel/cc/internal/zorvel_detail.h"
 #include "zorvel/compiler/cc/zorvel_model.h"
 #include "zorvel/vendors/intel_openvino/compiler/alias_shared_constants.h"
 #include "zorvel/vendors/intel_openvino/compiler/global_graph.h"
@@ -66,23 +68,22 @@ void ApplyHostLogLevel(const HostApiTable* host_api, ZorvelEnvironment environme
                              static_cast<ZorvelLogSeverity>(value.int_value & 0xFF));
 }
 
+// A refused call changes nothing: the out-handle is checked before the log level is touched.
 ZorvelStatus CreatePlugin(const HostApiTable* host_api, ZorvelCompilerPlugin* plugin,
                           ZorvelEnvironment environment, ZorvelOptions options) {
-  ZorvelSetMinLoggerSeverity(ZorvelGetDefaultLogger(), kZorvelLogSeverityInfo);
-  ApplyHostLogLevel(host_api, environment);
   if (plugin == nullptr) return kZorvelStatusErrorInvalidArgument;
-
-  auto* created = new (std::nothrow) ZorvelCompilerPluginT{
+  auto created = std::make_unique<ZorvelCompilerPluginT>(ZorvelCompilerPluginT{
       host_api,
       MakeError(kZorvelStatusErrorInvalidArgument, "Null options"),
       MakeError(kZorvelStatusErrorInvalidArgument, "Null Intel OpenVINO options"),
-  };
-  if (created == nullptr) return kZorvelStatusErrorInvalidArgument;
+  });
   if (options != nullptr) {
     created->options = HostOptionsWrapper(host_api, options);
     created->intel_openvino_options = ReadIntelOpenVinoOptions(host_api, options);
   }
-  *plugin = created;
+  ZorvelSetMinLoggerSeverity(ZorvelGetDefaultLogger(), kZorvelLogSeverityInfo);
+  ApplyHostLogLevel(host_api, environment);
+  *plugin = created.release();
   return kZorvelStatusOk;
 }
 
@@ -130,8 +131,7 @@ bool IsSupportedOpCode(ZorvelOpCode code) {
 }
 
 // TOPK_V2 is taken only with a constant K; every other op by its code.
-bool PassesOpSpecificCheck(const Op& op) {
-  const ZorvelOpCode code = op.Code();
+bool PassesOpSpecificCheck(const Op& op, ZorvelOpCode code) {
   if (code == kZorvelOpCodeTopkV2) {
     if (op.NumInputs() >= 2 && !op.InputAt(1).GetWeights().Bytes().empty()) return true;
     ZORVEL_LOG_INFO("TOPK_V2 with non-constant K is not supported on NPU; leaving op on CPU.");
@@ -140,23 +140,30 @@ bool PassesOpSpecificCheck(const Op& op) {
   return IsSupportedOpCode(code);
 }
 
-// Of the composite ops only RMS normalisation is taken.
-bool PassesOpTypeCheck(const Op& op) {
-  if (op.Api() == nullptr || op.Api()->get_op_code == nullptr) return true;
-  if (op.Code() != kZorvelOpCodeStablehloComposite) return true;
+// Of the composite ops only RMS normalisation is taken. The name is needed to decide: a failed
+// read fails the partition call rather than leave the op to the host.
+bool PassesOpTypeCheck(const Op& op, ZorvelOpCode code) {
+  if (code != kZorvelOpCodeStablehloComposite) return true;
   const Expected<std::string_view> name = op.CompositeName();
-  return name.HasValue() && *name == kRmsNormCompositeName;
+  if (!name.HasValue()) {
+    throw ZORVEL_FAILED_HOST_READ(op.Api(), get_composite_op_name, name.Status(),
+                                  "the name of a composite op");
+  }
+  return *name == kRmsNormCompositeName;
 }
 
-ZorvelStatus Partition(ZorvelCompilerPlugin plugin, const char* soc_model,
-                       ZorvelSubgraph subgraph_handle, ZorvelSelectedOps selected_ops) {
-  if (plugin == nullptr) return kZorvelStatusErrorInvalidArgument;
+ZorvelStatus PartitionSubgraph(ZorvelCompilerPlugin plugin, ZorvelSubgraph subgraph_handle,
+                               ZorvelSelectedOps selected_ops) {
   const Subgraph subgraph(plugin->host_api, subgraph_handle);
 
   const uint64_t num_inputs = subgraph.NumInputs();
   for (uint64_t i = 0; i < num_inputs; ++i) {
     const Expected<ZorvelRankedTensorType> type = subgraph.InputAt(i).RankedTensorType();
-    if (!type.HasValue()) continue;
+    // The rank decides whether the subgraph can be taken at all.
+    if (!type.HasValue()) {
+      throw ZORVEL_FAILED_HOST_READ(plugin->host_api, get_ranked_tensor_type, type.Status(),
+                                    absl::StrCat("the shape of subgraph input ", i));
+    }
     const uint64_t rank = ZorvelLayoutRank(&type->layout);
     if (rank > kMaxSupportedInputRank) {
       ZORVEL_LOG_WARNING(
@@ -167,16 +174,44 @@ ZorvelStatus Partition(ZorvelCompilerPlugin plugin, const char* soc_model,
     }
   }
 
-  for (const Op& op : subgraph.Ops()) {
-    if (PassesOpSpecificCheck(op) && PassesOpTypeCheck(op)) {
-      const Expected<void> added =
-          AddSelectedOp(plugin->host_api, selected_ops, op, /*partition_index=*/0);
-      if (!added.HasValue()) return ErrorToStatus(added.GetError());
-      continue;
+  const std::vector<Op> ops = subgraph.Ops();
+  for (size_t i = 0; i < ops.size(); ++i) {
+    const Op& op = ops[i];
+    try {
+      const ZorvelOpCode code = op.Code();
+      if (PassesOpSpecificCheck(op, code) && PassesOpTypeCheck(op, code)) {
+        const Expected<void> added =
+            AddSelectedOp(plugin->host_api, selected_ops, op, /*partition_index=*/0);
+        if (!added.HasValue()) {
+          ZORVEL_LOG_ERROR("Partitioning failed: host API entry 33 (add_selected_op) %s for op %zu",
+                           added.Status() == kZorvelStatusErrorMissingHostEntry
+                               ? "is missing"
+                               : absl::StrCat("failed with status ", added.Status()).c_str(),
+                           i);
+          return ErrorToStatus(added.GetError());
+        }
+        continue;
+      }
+      ZORVEL_LOG_INFO("op type %d is not supported", code);
+    } catch (HostReadError& error) {
+      error.AddContext(absl::StrCat("for op ", i, " of the subgraph"));
+      throw;
     }
-    ZORVEL_LOG_INFO("op type %d is not supported", op.Code());
   }
   return kZorvelStatusOk;
+}
+
+// Every host read the selection depends on must succeed: a failure ends the call with the host's
+// status (6 for a missing entry) and one ERROR line, rather than a selection made from guesses.
+ZorvelStatus Partition(ZorvelCompilerPlugin plugin, const char* soc_model,
+                       ZorvelSubgraph subgraph_handle, ZorvelSelectedOps selected_ops) {
+  if (plugin == nullptr) return kZorvelStatusErrorInvalidArgument;
+  try {
+    return PartitionSubgraph(plugin, subgraph_handle, selected_ops);
+  } catch (const HostReadError& error) {
+    ZORVEL_LOG_ERROR("Partitioning failed: %s", error.what());
+    return error.Status();
+  }
 }
 
 // A partition model translated and optimised once, in the pool phase, for the partition loop.
@@ -211,11 +246,34 @@ std::shared_ptr<ov::Model> TranslateSubgraph(ZorvelCompilerPlugin plugin, const 
                                              const std::string& device,
                                              ov::frontend::tensorflow_lite::FrontEnd& front_end,
                                              bool log_loaded) {
+  // A partition computes something: a subgraph without ops or outputs would compile to an empty
+  // model that passes for the partition.
+  const uint64_t ops = subgraph.NumOps();
+  const uint64_t outputs = subgraph.NumOutputs();
+  if (ops == 0 || outputs == 0) {
+    OPENVINO_THROW("The subgraph has ", ops, " ops and ", outputs,
+                   " outputs; a partition needs at least one of each");
+  }
   auto iterator = std::make_shared<GraphIteratorDelegate>(plugin->host_api, &subgraph, device);
   const ov::frontend::InputModel::Ptr input_model = front_end.load(
       ov::Any(std::static_pointer_cast<ov::frontend::tensorflow_lite::GraphIterator>(iterator)));
   if (log_loaded) ZORVEL_LOG_INFO("Model loaded");
   return front_end.convert(input_model);
+}
+
+// A failure of the call, so an ERROR line that names the entry and the partition.
+void LogSubgraphNotRetrieved(uint64_t index, ZorvelStatus status) {
+  if (status == kZorvelStatusErrorMissingHostEntry) {
+    ZORVEL_LOG_ERROR(
+        "Failed to retrieve Subgraph %zu: host API entry 2 (get_model_subgraph) is "
+        "missing",
+        static_cast<size_t>(index));
+  } else {
+    ZORVEL_LOG_ERROR(
+        "Failed to retrieve Subgraph %zu: host API entry 2 (get_model_subgraph) "
+        "failed with status %d",
+        static_cast<size_t>(index), status);
+  }
 }
 
 // On when requested (the options' switch, on without options), there are at least two partitions
@@ -248,7 +306,7 @@ ZorvelStatus BuildPool(ZorvelCompilerPlugin plugin, const char* soc_model, const
   for (uint64_t i = 0; i < count; ++i) {
     Expected<Subgraph> subgraph = host_model.SubgraphAt(i);
     if (!subgraph.HasValue()) {
-      ZORVEL_LOG_ERROR("Failed to retrieve Subgraph");
+      LogSubgraphNotRetrieved(i, subgraph.Status());
       return kZorvelStatusErrorCompilation;
     }
     sharing.bank.AddHostWeights(*subgraph);
@@ -337,7 +395,7 @@ ZorvelStatus CompilePartition(ZorvelCompilerPlugin plugin, const char* soc_model
   } else {
     Expected<Subgraph> subgraph = host_model.SubgraphAt(index);
     if (!subgraph.HasValue()) {
-      ZORVEL_LOG_INFO("Failed to retrieve Subgraph");
+      LogSubgraphNotRetrieved(index, subgraph.Status());
       return kZorvelStatusErrorCompilation;
     }
     ov_model = TranslateSubgraph(plugin, *subgraph, config->device, front_end, /*log_loaded=*/true);
@@ -412,11 +470,16 @@ void WriteContainer(WeightSharing& sharing, ZorvelCompiledResultT& result) {
 
 ZorvelStatus CompileModel(ZorvelCompilerPlugin plugin, const char* soc_model, ZorvelModel model,
                           ZorvelCompiledResult* compiled_result) {
+  // Options the host could not deliver at creation are not replaced by the defaults: what the user
+  // asked for (weight sharing, rewrites, devices) is unknown.
+  if (!plugin->intel_openvino_options.HasValue() &&
+      !IsAbsentOptions(plugin->intel_openvino_options.GetError())) {
+    const Error& error = plugin->intel_openvino_options.GetError();
+    ZORVEL_LOG_ERROR("Compilation refused: %s", error.Message().c_str());
+    return error.Status();
+  }
   const Model host_model(plugin->host_api, model);
-  const uint64_t count =
-      plugin->host_api == nullptr || plugin->host_api->get_num_model_subgraphs == nullptr
-          ? 0
-          : host_model.NumSubgraphs();
+  const uint64_t count = host_model.NumSubgraphs();
   auto result = std::make_unique<ZorvelCompiledResultT>();
   result->byte_code.resize(count);
   result->call_names.resize(count);
@@ -433,7 +496,13 @@ ZorvelStatus CompileModel(ZorvelCompilerPlugin plugin, const char* soc_model, Zo
   ov::Core core("");
   for (uint64_t e = 0; e < count; ++e) {
     CompiledPartition compiled;
-    status = CompilePartition(plugin, soc_model, host_model, e, front_end, core, sharing, compiled);
+    try {
+      status =
+          CompilePartition(plugin, soc_model, host_model, e, front_end, core, sharing, compiled);
+    } catch (HostReadError& error) {
+      error.AddContext(absl::StrCat("in partition ", e));
+      throw;
+    }
     if (status != kZorvelStatusOk) return status;
     std::string call_name = "Partition_" + std::to_string(e);
     if (sharing.on) {
@@ -461,6 +530,9 @@ ZorvelStatus Compile(ZorvelCompilerPlugin plugin, const char* soc_model, ZorvelM
   // The partial result is owned by CompileModel and destroyed on every way out of it.
   try {
     return CompileModel(plugin, soc_model, model, compiled_result);
+  } catch (const HostReadError& e) {
+    ZORVEL_LOG_ERROR("Compilation failed: %s", e.what());
+    return kZorvelStatusErrorCompilation;
   } catch (const ov::Exception& e) {
     ZORVEL_LOG_ERROR("Exception in compilation: %s", e.what());
     return kZorvelStatusErrorCompilation;
@@ -542,28 +614,63 @@ ZorvelStatus NoOp(ZorvelCompilerPlugin plugin, const void* argument, void* resul
   return kZorvelStatusOk;
 }
 
+// Every slot runs behind a catch-all: whatever escapes an entry (std::bad_alloc, say) ends the
+// call with a status and an ERROR line instead of crossing into the host.
+template <auto kEntry>
+struct Guarded;
+
+template <typename... Args, ZorvelStatus (*kEntry)(Args...)>
+struct Guarded<kEntry> {
+  static ZorvelStatus Call(Args... args) noexcept {
+    try {
+      return kEntry(args...);
+    } catch (const std::exception& e) {
+      ZORVEL_LOG_ERROR("Unexpected exception: %s", e.what());
+    } catch (...) {
+      ZORVEL_LOG_ERROR("Unknown exception");
+    }
+    return kZorvelStatusErrorInvalidArgument;
+  }
+};
+
+template <typename... Args, void (*kEntry)(Args...)>
+struct Guarded<kEntry> {
+  static void Call(Args... args) noexcept {
+    try {
+      kEntry(args...);
+    } catch (...) {
+      ZORVEL_LOG_ERROR("Unknown exception");
+    }
+  }
+};
+
+template <const char* (*kEntry)()>
+struct Guarded<kEntry> {
+  static const char* Call() noexcept { return kEntry(); }
+};
+
 constexpr PluginApiTable kPluginApiTable = {
     /*size=*/static_cast<uint16_t>(sizeof(PluginApiTable)),
     /*version=*/1,
     /*reserved=*/0,
-    GetApiVersion,
-    GetSocManufacturer,
-    CreatePlugin,
-    DestroyPlugin,
-    GetSupportedHardware,
-    GetNumSocModels,
-    GetSocModel,
-    Partition,
-    Compile,
-    DestroyCompiledResult,
-    GetCompiledResultByteCode,
-    GetCompiledResultNumByteCodeModules,
-    GetCompiledResultCallInfo,
-    GetCompiledResultNumCalls,
-    GetZeroCount,
-    GetRuntimeVersion,
+    Guarded<GetApiVersion>::Call,
+    Guarded<GetSocManufacturer>::Call,
+    Guarded<CreatePlugin>::Call,
+    Guarded<DestroyPlugin>::Call,
+    Guarded<GetSupportedHardware>::Call,
+    Guarded<GetNumSocModels>::Call,
+    Guarded<GetSocModel>::Call,
+    Guarded<Partition>::Call,
+    Guarded<Compile>::Call,
+    Guarded<DestroyCompiledResult>::Call,
+    Guarded<GetCompiledResultByteCode>::Call,
+    Guarded<GetCompiledResultNumByteCodeModules>::Call,
+    Guarded<GetCompiledResultCallInfo>::Call,
+    Guarded<GetCompiledResultNumCalls>::Call,
+    Guarded<GetZeroCount>::Call,
+    Guarded<GetRuntimeVersion>::Call,
     /*reserved_16=*/nullptr,
-    NoOp,
+    Guarded<NoOp>::Call,
 };
 
 }  // namespace

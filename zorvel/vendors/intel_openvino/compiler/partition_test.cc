@@ -1,8 +1,10 @@
 // The partition entry driven through the dlopen'ed table over the stand-in host.
 #include <algorithm>
+#include <new>
 #include <string>
 #include <vector>
 
+#include "absl/strings/str_cat.h"
 #include "gmock/gmock.h"
 #include "gtest/gtest.h"
 #include "zorvel/c/zorvel_plugin_api.h"
@@ -91,15 +93,28 @@ TEST_F(PartitionTest, InputOfRankSixRefusesTheWholeSubgraph) {
                               "skipping partitioning.\n"));
 }
 
-TEST_F(PartitionTest, RankFiveAndUnrankedInputsAreAccepted) {
+TEST_F(PartitionTest, RankFiveInputsAreAccepted) {
+  HostSubgraph& sg = model_.AddSubgraph();
+  const TensorId a = sg.AddInput("a", F32({1, 2, 3, 4, 5}));
+  sg.AddOutput(sg.AddOp(kZorvelOpCodeAdd, {a, a}, "c", F32({1, 2, 3, 4, 5})));
+  HostSelectedOps selected(sg);
+  EXPECT_EQ(Partition(selected), kZorvelStatusOk);
+  EXPECT_THAT(Selected(selected), ElementsAre(0u));
+  EXPECT_EQ(log_, "");
+}
+
+// The host's failing ranked-type read cannot be told from an unranked input, whose rank the check
+// cannot bound either: the call fails with the host's status.
+TEST_F(PartitionTest, InputWithoutARankedTypeFailsTheCall) {
   HostSubgraph& sg = model_.AddSubgraph();
   const TensorId a = sg.AddInput("a", F32({1, 2, 3, 4, 5}));
   const TensorId u = sg.AddInput("u", TensorType::Unranked(kZorvelElementTypeFloat32));
   sg.AddOutput(sg.AddOp(kZorvelOpCodeAdd, {a, u}, "c", F32({1, 2, 3, 4, 5})));
   HostSelectedOps selected(sg);
-  EXPECT_EQ(Partition(selected), kZorvelStatusOk);
-  EXPECT_THAT(Selected(selected), ElementsAre(0u));
-  EXPECT_EQ(log_, "");
+  EXPECT_EQ(Partition(selected), kZorvelStatusErrorInvalidArgument);
+  EXPECT_THAT(Selected(selected), IsEmpty());
+  EXPECT_THAT(log_, HasSubstr("entry 18 (get_ranked_tensor_type) failed with status 1 reading "
+                              "the shape of subgraph input 1"));
 }
 
 TEST_F(PartitionTest, TopKIsTakenOnlyWithAConstantK) {
@@ -151,7 +166,8 @@ TEST_F(PartitionTest, OnlyTheRmsNormCompositeIsTaken) {
   EXPECT_THAT(lines[1], HasSubstr("] op type 206 is not supported"));
 }
 
-TEST_F(PartitionTest, CompositeWithoutANameIsRefused) {
+// Without its name the composite cannot be judged: the call fails instead of leaving it out.
+TEST_F(PartitionTest, CompositeWhoseNameCannotBeReadFailsTheCall) {
   HostSubgraph& sg = model_.AddSubgraph();
   const TensorId x = sg.AddInput("x", F32({1, 8}));
   const TensorId y = sg.AddTensor("y", F32({1, 8}));
@@ -159,14 +175,16 @@ TEST_F(PartitionTest, CompositeWithoutANameIsRefused) {
   sg.AddOutput(y);
   api_.RemoveEntry(29);
   HostSelectedOps selected(sg);
-  EXPECT_EQ(Partition(selected), kZorvelStatusOk);
+  EXPECT_EQ(Partition(selected), 3);
   EXPECT_THAT(Selected(selected), IsEmpty());
   api_.RestoreEntry(29);
   api_.FailEntry(29, 13);
   HostSelectedOps again(sg);
-  EXPECT_EQ(Partition(again), kZorvelStatusOk);
+  EXPECT_EQ(Partition(again), 13);
   EXPECT_THAT(Selected(again), IsEmpty());
-  EXPECT_THAT(log_, HasSubstr("] op type 206 is not supported"));
+  EXPECT_THAT(log_, HasSubstr("ERROR: "));
+  EXPECT_THAT(log_, HasSubstr("entry 29 (get_composite_op_name) failed with status 13"));
+  EXPECT_THAT(log_, HasSubstr("for op 0 of the subgraph"));
 }
 
 TEST_F(PartitionTest, SupportedCodesAreSelectedAndOthersLeftToTheHost) {
@@ -202,15 +220,80 @@ TEST_F(PartitionTest, SupportedCodesAreSelectedAndOthersLeftToTheHost) {
   }
 }
 
-TEST_F(PartitionTest, MissingOpCodeEntryReadsAsCode32) {
+// A read the selection depends on that is missing or fails ends the call with its status and one
+// ERROR line naming the entry, never with a selection made from a stand-in value or an abort.
+TEST_F(PartitionTest, MissingOrFailingHostReadFailsTheCall) {
   HostSubgraph& sg = model_.AddSubgraph();
   const TensorId x = sg.AddInput("x", F32({1, 8}));
   sg.AddOutput(sg.AddOp(kZorvelOpCodeAdd, {x, x}, "y", F32({1, 8})));
-  api_.RemoveEntry(9);
+  struct Case {
+    int entry;
+    bool remove;
+    ZorvelStatus expected;
+  };
+  for (const Case& c : {Case{9, true, 6}, Case{9, false, 77}, Case{3, true, 6}, Case{4, true, 6},
+                        Case{4, false, 77}, Case{5, false, 77}, Case{6, true, 6},
+                        Case{18, false, 77}, Case{18, true, 6}}) {
+    SCOPED_TRACE(testing::Message() << "entry " << c.entry << (c.remove ? " removed" : " fails"));
+    if (c.remove) {
+      api_.RemoveEntry(c.entry);
+    } else {
+      api_.FailEntry(c.entry, 77);
+    }
+    HostSelectedOps selected(sg);
+    EXPECT_EQ(Partition(selected), c.expected);
+    EXPECT_THAT(Selected(selected), IsEmpty());
+    EXPECT_EQ(LogLines().size(), 1u) << log_;
+    EXPECT_THAT(log_, HasSubstr("ERROR: "));
+    EXPECT_THAT(log_, HasSubstr(absl::StrCat("Host API entry ", c.entry, " (")));
+    api_.RestoreAllEntries();
+    api_.ClearFailures();
+  }
+}
+
+ZorvelStatus ThrowingInputCount(ZorvelSubgraph, uint64_t*) { throw std::bad_alloc(); }
+ZorvelStatus ThrowingEnvironmentOption(ZorvelEnvironment, ZorvelEnvOptionTag, ZorvelAny*) {
+  throw std::bad_alloc();
+}
+ZorvelStatus ThrowingSubgraphCount(ZorvelModel, uint64_t*) { throw std::bad_alloc(); }
+
+// Whatever escapes an entry (here from a host written in C++) ends the call with a status and an
+// ERROR line; nothing crosses into the host and the process goes on.
+TEST_F(PartitionTest, ExceptionsEndEveryEntryInAStatus) {
+  HostSubgraph& sg = model_.AddSubgraph();
+  const TensorId x = sg.AddInput("x", F32({1, 8}));
+  sg.AddOutput(sg.AddOp(kZorvelOpCodeRelu, {x}, "y", F32({1, 8})));
+  HostApiTable throwing = *api_.table();
+  throwing.get_num_subgraph_inputs = &ThrowingInputCount;
+  throwing.get_environment_option = &ThrowingEnvironmentOption;
+  throwing.get_num_model_subgraphs = &ThrowingSubgraphCount;
+
+  ZorvelCompilerPlugin plugin = nullptr;
+  ::testing::internal::CaptureStderr();
+  const ZorvelStatus created = table_->create_plugin(&throwing, &plugin, nullptr, nullptr);
+  std::string log = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(created, kZorvelStatusOk);
+  EXPECT_EQ(plugin, nullptr);
+  EXPECT_THAT(log, HasSubstr("ERROR: "));
+
+  throwing.get_environment_option = api_.table()->get_environment_option;
+  ASSERT_EQ(table_->create_plugin(&throwing, &plugin, nullptr, nullptr), kZorvelStatusOk);
   HostSelectedOps selected(sg);
-  EXPECT_EQ(Partition(selected), kZorvelStatusOk);
+  ::testing::internal::CaptureStderr();
+  EXPECT_NE(table_->partition(plugin, "LNL", api_.Handle(sg), api_.Handle(selected)),
+            kZorvelStatusOk);
+  log = ::testing::internal::GetCapturedStderr();
+  EXPECT_THAT(log, HasSubstr("ERROR: "));
   EXPECT_THAT(Selected(selected), IsEmpty());
-  EXPECT_THAT(log_, HasSubstr("] op type 32 is not supported"));
+
+  ZorvelCompiledResult result = nullptr;
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(table_->compile(plugin, "LNL", api_.Handle(model_), &result),
+            kZorvelStatusErrorCompilation);
+  log = ::testing::internal::GetCapturedStderr();
+  EXPECT_THAT(log, HasSubstr("ERROR: "));
+  EXPECT_EQ(result, nullptr);
+  table_->destroy_plugin(plugin);
 }
 
 TEST_F(PartitionTest, HostStatusFromAddingASelectionIsReturned) {

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "gtest/gtest.h"
+#include "logging/zorvel_logging.h"
 #include "zorvel/host/host_api.h"
 #include "zorvel/host/host_model.h"
 #include "zorvel/vendors/intel_openvino/compiler/openvino_compiler_plugin.h"
@@ -68,18 +69,49 @@ TEST_F(PluginCreateTest, MalformedOrMissingPayloadStillCreatesThePlugin) {
     EXPECT_EQ(plugin->intel_openvino_options.GetError().Message(), "Null Intel OpenVINO options");
     table_.destroy_plugin(plugin);
   }
-  // A host failing the vendor-options entries is no different.
+}
+
+// Creation still succeeds when the host fails the vendor-options entries, but the plug-in keeps
+// why; the compile that follows refuses with that status and reason instead of using defaults.
+TEST_F(PluginCreateTest, UnreadableOptionsRefuseTheCompile) {
   HostOptions good;
-  good.SetOpaque("intel_openvino", "performance_mode = 1\n");
-  api_.FailEntry(35, 42);
-  ZorvelCompilerPlugin plugin = Create(api_.Handle(good));
-  EXPECT_FALSE(plugin->intel_openvino_options.HasValue());
-  table_.destroy_plugin(plugin);
-  api_.ClearFailures();
-  api_.RemoveEntry(34);
-  plugin = Create(api_.Handle(good));
-  EXPECT_FALSE(plugin->intel_openvino_options.HasValue());
-  table_.destroy_plugin(plugin);
+  good.SetOpaque("intel_openvino", "enable_weight_sharing = true\n");
+  ::zorvel::host::HostModel model;
+  for (const bool remove : {false, true}) {
+    if (remove) {
+      api_.RemoveEntry(34);
+    } else {
+      api_.FailEntry(35, 42);
+    }
+    ZorvelCompilerPlugin plugin = Create(api_.Handle(good));
+    ASSERT_NE(plugin, nullptr);
+    ASSERT_FALSE(plugin->intel_openvino_options.HasValue());
+    ZorvelCompiledResult result = nullptr;
+    ::testing::internal::CaptureStderr();
+    const ZorvelStatus status = table_.compile(plugin, "LNL", api_.Handle(model), &result);
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(status, remove ? 6 : 42);
+    EXPECT_EQ(result, nullptr);
+    EXPECT_NE(log.find("ERROR: "), std::string::npos) << log;
+    EXPECT_NE(log.find(remove ? "entry 34 (get_opaque_options) is missing"
+                              : "entry 35 (find_opaque_options_data) failed with status 42"),
+              std::string::npos)
+        << log;
+    table_.destroy_plugin(plugin);
+    api_.ClearFailures();
+    api_.RestoreAllEntries();
+  }
+}
+
+// A refused creation changes nothing, the process-wide log level included.
+TEST_F(PluginCreateTest, NullOutHandleIsRefusedBeforeAnySideEffect) {
+  ZorvelSetMinLoggerSeverity(ZorvelGetDefaultLogger(), kZorvelLogSeverityError);
+  EXPECT_EQ(table_.create_plugin(api_.table(), nullptr, nullptr, nullptr),
+            kZorvelStatusErrorInvalidArgument);
+  ZorvelLogSeverity severity = kZorvelLogSeverityDebug;
+  ZorvelGetMinLoggerSeverity(ZorvelGetDefaultLogger(), &severity);
+  EXPECT_EQ(severity, kZorvelLogSeverityError);
+  ZorvelSetMinLoggerSeverity(ZorvelGetDefaultLogger(), kZorvelLogSeverityInfo);
 }
 
 }  // namespace
