@@ -219,6 +219,7 @@ CompileRequest RequestFor(const Arguments& args) {
   request.options = args.options;
   request.verbose = args.verbose;
   request.debug = args.debug;
+  request.rewrite_report = true;
   return request;
 }
 
@@ -305,6 +306,7 @@ int Compile(const PluginLibrary& plugin, const Arguments& args) {
     std::printf("weights saved:  0 bytes against %s of per-partition weights (%s distinct)\n",
                 Bytes(per_partition_weights).c_str(), Bytes(run->distinct_weight_bytes).c_str());
   }
+  std::printf("%s", FormatRewriteReport(run->rewrites).c_str());
   std::printf("wrote %s (%s)\n", args.out_path.c_str(), Bytes(bytes.size()).c_str());
   return 0;
 }
@@ -363,6 +365,7 @@ int Verify(const PluginLibrary& plugin, const Arguments& args) {
   std::optional<CompileRun> run = CompileFor("verify", plugin, args, &exit_code);
   if (!run.has_value()) return exit_code;
   const std::vector<PartitionCheck> checks = VerifyPartitions(*run);
+  std::printf("%s", FormatRewriteReport(run->rewrites).c_str());
   std::printf(
       "verify: %s, %zu partitions, tolerance %g (relative to the largest value, at least 1)\n",
       request.model.empty() ? kExampleModelName : request.model.c_str(), checks.size(),
