@@ -8,15 +8,18 @@
 #include <string>
 #include <vector>
 
+#include "absl/strings/ascii.h"
 #include "absl/strings/numbers.h"
 #include "absl/strings/str_cat.h"
 #include "absl/strings/str_format.h"
+#include "absl/strings/str_join.h"
 #include "nlohmann/json.hpp"
 #include "tools/builtin_models.h"
 #include "tools/compile_output.h"
 #include "tools/compile_session.h"
 #include "tools/model_runner.h"
 #include "tools/module_info.h"
+#include "tools/partition_graph.h"
 #include "tools/plugin_loader.h"
 #include "tools/rewrite_report.h"
 #include "tools/stderr_capture.h"
@@ -33,10 +36,11 @@ constexpr const char kUsage[] =
     "\n"
     "commands:\n"
     "  info                   load the plug-in and print what its table reports\n"
-    "  partition [MODEL] [--soc NAME]\n"
+    "  partition [MODEL] [--soc NAME] [--option key=value]... [--dot FILE] [--svg FILE]\n"
     "                         ask the plug-in which ops of a model (the built-in \"small\" one\n"
     "                         when none is given) it takes, and why it leaves the others\n"
-    "  compile [MODEL] [--soc WCL|LNL|PTL] [--option key=value]... [-o OUT]\n"
+    "  compile [MODEL] [--soc WCL|LNL|PTL] [--option key=value]... [-o OUT] [--dot FILE]\n"
+    "          [--svg FILE]\n"
     "                         partition and compile a model (the bundled example when none is\n"
     "                         given), write the call names and modules to OUT (default\n"
     "                         compiled.zvlout) and print a summary\n"
@@ -57,6 +61,10 @@ constexpr const char kUsage[] =
     "--option sets a key of the plug-in's \"intel_openvino\" options, e.g.\n"
     "  --option graph.-1.graph_backend=0  --option configs_map.enable_hfa=true\n"
     "--plugin PATH   the plug-in library (default: the one built beside this tool)\n"
+    "--dot FILE      (partition, compile) write the partitioned model as a Graphviz graph: ops\n"
+    "                by type, tensors with their shapes, one cluster per partition coloured by\n"
+    "                device, ops left to the host in grey with the reason as tooltip\n"
+    "--svg FILE      the same rendered as SVG with Graphviz's dot\n"
     "--json          write one JSON document with what the text form shows to standard output\n"
     "                (progress and errors stay on standard error; info, partition, compile,\n"
     "                inspect, verify, run)\n"
@@ -110,32 +118,74 @@ Json RewritesJson(const RewriteReport& report) {
           {"partitions", std::move(partitions)}};
 }
 
-// The lines the plug-in logs while it partitions, in order, split out per op it leaves to the
-// host: the reasons it gives end with the "op type N is not supported" line.
-std::vector<std::string> ReasonsPerRefusedOp(const std::string& log) {
-  std::vector<std::string> reasons;
-  std::string pending;
-  size_t start = 0;
-  while (start < log.size()) {
-    size_t end = log.find('\n', start);
-    if (end == std::string::npos) end = log.size();
-    std::string line = log.substr(start, end - start);
-    start = end + 1;
-    // Drop the "SEVERITY: [file:line] " prefix.
-    const size_t bracket = line.find("] ");
-    if (bracket != std::string::npos) line = line.substr(bracket + 2);
-    if (!pending.empty()) pending += "; ";
-    pending += line;
-    if (line.find(" is not supported") != std::string::npos && line.rfind("op type ", 0) == 0) {
-      reasons.push_back(pending);
-      pending.clear();
+struct Arguments {
+  std::string plugin_path = DefaultPluginPath();
+  std::string soc_model;
+  bool has_soc_model = false;
+  std::vector<std::string> options;
+  std::string out_path = "compiled.zvlout";
+  double tolerance = 1e-4;
+  bool verbose = false;
+  bool debug = false;
+  std::vector<std::string> inputs;  // "k=FILE.csv"
+  std::string output_dir = ".";
+  std::string dot_path;                 // --dot
+  std::string svg_path;                 // --svg
+  std::vector<std::string> positional;  // the command and its operands
+};
+
+// Writes the --dot and --svg pictures that were asked for.
+int WritePictures(const Arguments& args, const PartitionPicture& picture) {
+  if (args.dot_path.empty() && args.svg_path.empty()) return 0;
+  const std::string dot = PartitionDot(picture);
+  if (!args.dot_path.empty()) {
+    if (absl::Status written = WriteFile(args.dot_path, dot); !written.ok()) {
+      ReportError(std::string(written.message()));
+      return 1;
     }
+    g_doc["dot"] = args.dot_path;
   }
-  return reasons;
+  if (!args.svg_path.empty()) {
+    if (absl::Status rendered = RenderSvg(dot, args.svg_path); !rendered.ok()) {
+      ReportError(std::string(rendered.message()));
+      return 1;
+    }
+    g_doc["svg"] = args.svg_path;
+  }
+  return 0;
 }
 
-int Partition(const PluginLibrary& plugin, const std::vector<std::string>& args,
-              const char* soc_model) {
+// The device the options send partition `index` to, as the plug-in reads graph_backend: the
+// partition's own, else graph -1's, else the NPU.
+std::string DeviceFromOptions(const std::vector<std::string>& settings, size_t index) {
+  std::optional<int64_t> own;
+  std::optional<int64_t> fallback;
+  const std::string own_key = absl::StrCat("graph.", index, ".graph_backend");
+  for (const std::string& setting : settings) {
+    const size_t eq = setting.find('=');
+    if (eq == std::string::npos) continue;
+    const std::string key(absl::StripAsciiWhitespace(setting.substr(0, eq)));
+    int64_t value = 0;
+    if (!absl::SimpleAtoi(absl::StripAsciiWhitespace(setting.substr(eq + 1)), &value)) continue;
+    if (key == own_key) own = value;
+    if (key == "graph.-1.graph_backend") fallback = value;
+  }
+  switch (own.value_or(fallback.value_or(2))) {
+    case 0:
+      return "CPU";
+    case 1:
+      return "GPU";
+    case 2:
+    case 3:
+      return "NPU";
+    default:
+      return "";
+  }
+}
+
+int Partition(const PluginLibrary& plugin, const Arguments& arguments) {
+  const std::vector<std::string>& args = arguments.positional;
+  const char* soc_model = arguments.has_soc_model ? arguments.soc_model.c_str() : nullptr;
   if (args.size() > 2) {
     std::fprintf(stderr, "zorvel-ov: partition takes at most one model\n%s", kUsage);
     return 2;
@@ -163,11 +213,13 @@ int Partition(const PluginLibrary& plugin, const std::vector<std::string>& args,
   g_doc["model"] = args.size() == 2 ? args[1] : std::string("small");
   g_doc["soc_model"] = soc_model != nullptr ? Json(soc_model) : Json(nullptr);
   Json subgraphs = Json::array();
+  std::vector<std::string> logs;
   for (size_t s = 0; s < model->num_subgraphs(); ++s) {
     StderrCapture capture;
     const ZorvelStatus status = table.partition(handle, soc_model, api.Handle(model->subgraph(s)),
                                                 api.Handle(selection[s]));
     const std::string log = capture.Finish();
+    logs.push_back(log);
     std::fputs(log.c_str(), stderr);
     Out("subgraph %zu: partition status %d\n", s, status);
     if (status != kZorvelStatusOk) exit_code = 1;
@@ -218,6 +270,14 @@ int Partition(const PluginLibrary& plugin, const std::vector<std::string>& args,
   }
   g_doc["partitions"] = std::move(partitions);
   table.destroy_plugin(handle);
+  PartitionPicture picture;
+  picture.model = model.get();
+  picture.partitions = &partitioned.partitions;
+  for (size_t i = 0; i < partitioned.partitions.size(); ++i) {
+    picture.devices.push_back(DeviceFromOptions(arguments.options, i));
+  }
+  picture.host_reasons = HostReasons(*model, partitioned.partitions, logs);
+  if (WritePictures(arguments, picture) != 0) return 1;
   return exit_code;
 }
 
@@ -277,20 +337,6 @@ std::string Bytes(uint64_t n) {
 }
 
 void Progress(const std::string& line) { std::fprintf(stderr, "zorvel-ov: %s\n", line.c_str()); }
-
-struct Arguments {
-  std::string plugin_path = DefaultPluginPath();
-  std::string soc_model;
-  bool has_soc_model = false;
-  std::vector<std::string> options;
-  std::string out_path = "compiled.zvlout";
-  double tolerance = 1e-4;
-  bool verbose = false;
-  bool debug = false;
-  std::vector<std::string> inputs;  // "k=FILE.csv"
-  std::string output_dir = ".";
-  std::vector<std::string> positional;  // the command and its operands
-};
 
 CompileRequest RequestFor(const Arguments& args) {
   CompileRequest request;
@@ -379,6 +425,25 @@ int Compile(const PluginLibrary& plugin, const Arguments& args) {
          {"weight_bytes", weights}});
   }
   g_doc["partitions"] = std::move(partitions);
+  {
+    PartitionPicture picture;
+    picture.model = run->source.get();
+    picture.partitions = &run->partitioned.partitions;
+    for (size_t c = 0; c < run->partitioned.partitions.size(); ++c) {
+      absl::StatusOr<PartitionBlobView> blob =
+          c < run->output.calls.size()
+              ? FindPartitionBlob(run->output.modules[run->output.calls[c].module_index],
+                                  run->output.calls[c].name)
+              : absl::StatusOr<PartitionBlobView>(absl::NotFoundError("no call"));
+      picture.devices.push_back(blob.ok() ? DeviceCodeName(blob->device_code) : "");
+    }
+    std::vector<std::string> logs;
+    for (const std::vector<std::string>& lines : run->partition_log) {
+      logs.push_back(absl::StrJoin(lines, "\n"));
+    }
+    picture.host_reasons = HostReasons(*run->source, run->partitioned.partitions, logs);
+    if (WritePictures(args, picture) != 0) return 1;
+  }
   uint64_t module_bytes = 0;
   for (const std::string& module : run->output.modules) module_bytes += module.size();
   Out("modules:        %zu, %s in all\n", run->output.modules.size(), Bytes(module_bytes).c_str());
@@ -613,7 +678,7 @@ int Main(int argc, char** argv) {
     const std::string arg = argv[i];
     const bool takes_value = arg == "--plugin" || arg == "--soc" || arg == "--option" ||
                              arg == "-o" || arg == "--tolerance" || arg == "--input" ||
-                             arg == "--output-dir";
+                             arg == "--output-dir" || arg == "--dot" || arg == "--svg";
     if (takes_value && i + 1 >= argc) {
       std::fprintf(stderr, "zorvel-ov: %s needs a value\n%s", argv[i], kUsage);
       return 2;
@@ -629,6 +694,10 @@ int Main(int argc, char** argv) {
       args.inputs.emplace_back(argv[++i]);
     } else if (arg == "--output-dir") {
       args.output_dir = argv[++i];
+    } else if (arg == "--dot") {
+      args.dot_path = argv[++i];
+    } else if (arg == "--svg") {
+      args.svg_path = argv[++i];
     } else if (arg == "-o") {
       args.out_path = argv[++i];
     } else if (arg == "--tolerance") {
@@ -683,8 +752,7 @@ int RunCommand(const Arguments& args) {
     return 1;
   }
   if (command == "partition") {
-    return Partition(plugin, args.positional,
-                     args.has_soc_model ? args.soc_model.c_str() : nullptr);
+    return Partition(plugin, args);
   }
   if (command == "compile") return Compile(plugin, args);
   if (command == "verify") return Verify(plugin, args);
