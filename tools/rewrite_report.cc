@@ -86,6 +86,7 @@ std::string FirstQuoted(absl::string_view text) {
 struct PassLog {
   bool seen = false;
   int64_t summary_count = -1;  // from the INFO summary, when there is one
+  std::string summary;
   std::vector<std::string> applied_to;
   std::vector<RewriteOutcome::Decline> declined;
   std::set<std::pair<std::string, std::string>> seen_declines;
@@ -148,7 +149,10 @@ void ReadPassMessage(Severity severity, absl::string_view rest, PassLog& log) {
     absl::string_view number = text.substr(space + 1);
     number = number.substr(0, number.find(' '));
     int64_t count = 0;
-    if (absl::SimpleAtoi(number, &count)) log.summary_count = count;
+    if (absl::SimpleAtoi(number, &count)) {
+      log.summary_count = count;
+      log.summary = std::string(text);
+    }
   }
 }
 
@@ -284,6 +288,7 @@ RewriteReport BuildRewriteReport(const std::vector<std::string>& log_lines,
       outcome.applied =
           log.summary_count >= 0 ? log.summary_count : static_cast<int64_t>(log.applied_to.size());
       outcome.declined = log.declined;
+      outcome.summary = log.summary;
     }
     // Keep the pipeline's order for the ones that were not asked for as well.
     std::vector<RewriteOutcome> ordered;
@@ -322,6 +327,12 @@ std::string FormatRewriteReport(const RewriteReport& report) {
         first = "on (it logs nothing to count by)";
       } else if (r.applied > 0 || r.declined.empty()) {
         first = absl::StrCat("applied ", r.applied);
+        // Candidates left without a reject line: the summary says what became of them.
+        if (r.declined.empty() && !r.summary.empty() &&
+            !absl::StrContains(r.summary, absl::StrCat(" ", r.applied, " of ", r.applied, " ")) &&
+            absl::StrContains(r.summary, " of ") && !absl::StrContains(r.summary, " of 0 ")) {
+          absl::StrAppend(&first, " (", r.summary, ")");
+        }
       }
       size_t next = 0;
       if (first.empty()) {

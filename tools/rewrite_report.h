@@ -25,6 +25,8 @@ struct RewriteOutcome {
     std::string reason;
   };
   std::vector<Decline> declined;
+  // The pass's INFO summary for the partition ("decomposed 0 of 1 SDPA op(s) (...)"), if any.
+  std::string summary;
 };
 
 struct PartitionRewrites {

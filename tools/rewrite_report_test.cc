@@ -95,6 +95,7 @@ TEST(RewriteReportTest, CountsAndReasonsPerPartitionFromTheCompileStepOnly) {
   EXPECT_EQ(p0[1].applied, 0);  // the summary's count, not the harvest's
   ASSERT_EQ(p0[1].declined.size(), 1u);
   EXPECT_EQ(p0[2].applied, 1);
+  EXPECT_THAT(p0[2].summary, HasSubstr("decomposed 1 of 1 SDPA op(s)"));
   EXPECT_TRUE(p0[2].declined.empty());
   EXPECT_EQ(p0[3].pass, "MoEGatherRewrite");
   EXPECT_EQ(p0[3].applied, 0);
@@ -115,6 +116,16 @@ TEST(RewriteReportTest, CountsAndReasonsPerPartitionFromTheCompileStepOnly) {
                               "                                 declined: [attn1] V-branch"));
   EXPECT_THAT(text, HasSubstr("    MoEGatherRewrite             declined: [topk1] some experts "
                               "failed to match GEGLU branch\n"));
+  // A summary that leaves candidates without a reject line is shown; a complete one is not.
+  EXPECT_THAT(text, HasSubstr("    DecomposeSDPAForHFA          applied 1\n"));
+  RewriteReport partial = report;
+  partial.partitions[0].rewrites[2].applied = 0;
+  partial.partitions[0].rewrites[2].summary =
+      "decomposed 0 of 1 SDPA op(s) (0 read V in its stored [B,H,D,S] layout, 1 single-token "
+      "skipped)";
+  EXPECT_THAT(FormatRewriteReport(partial),
+              HasSubstr("    DecomposeSDPAForHFA          applied 0 (decomposed 0 of 1 SDPA op(s) "
+                        "(0 read V in its stored [B,H,D,S] layout, 1 single-token skipped))\n"));
   EXPECT_THAT(text, HasSubstr("  Partition_1 (CPU): none, the NPU rewrites run on NPU partitions"));
 }
 

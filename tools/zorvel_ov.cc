@@ -108,7 +108,8 @@ Json RewritesJson(const RewriteReport& report) {
                           {"switched_on_by", r.switched_on_by},
                           {"applied", r.applied < 0 ? Json(nullptr) : Json(r.applied)},
                           {"applied_to", r.applied_to},
-                          {"declined", std::move(declined)}});
+                          {"declined", std::move(declined)},
+                          {"summary", r.summary}});
     }
     partitions.push_back(
         {{"name", p.call_name}, {"device", p.device}, {"rewrites", std::move(rewrites)}});
