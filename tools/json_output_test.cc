@@ -128,6 +128,16 @@ TEST(JsonOutputTest, RealModels) {
   Result verify = RunJson("verify " + model);
   ASSERT_FALSE(verify.doc.is_discarded());
   EXPECT_EQ(verify.doc["passed"], true);
+
+  const std::string add = std::string(ZORVEL_TEST_MODELS_DIR) + "/seanet/add/add0";
+  Result run = RunJson("run " + add + ".tflite --option graph.-1.graph_backend=0 --input 0=" + add +
+                       "_input0_int16.csv --input 1=" + add + "_input1_int16.csv --output-dir " +
+                       testing::TempDir());
+  ASSERT_FALSE(run.doc.is_discarded());
+  EXPECT_EQ(run.exit_status, 0);
+  ASSERT_EQ(run.doc["outputs"].size(), 1u);
+  EXPECT_EQ(run.doc["outputs"][0]["values"], 320);
+  EXPECT_EQ(run.doc["outputs"][0]["path"], testing::TempDir() + "/output0.csv");
 }
 
 }  // namespace
