@@ -607,6 +607,7 @@ int Verify(const PluginLibrary& plugin, const Arguments& args) {
   Out("verify: %s\n", passed ? "passed" : "FAILED");
   g_doc["partitions"] = std::move(partitions);
   g_doc["passed"] = passed;
+  if (!passed) g_doc["error"] = "verify failed: a partition failed or is over the tolerance";
   return passed ? 0 : 1;
 }
 
@@ -730,6 +731,11 @@ int Main(int argc, char** argv) {
   if (command != "info" && command != "partition" && command != "compile" && command != "inspect" &&
       command != "verify" && command != "run") {
     std::fprintf(stderr, "zorvel-ov: unknown command '%s'\n%s", command.c_str(), kUsage);
+    return 2;
+  }
+  if ((!args.dot_path.empty() || !args.svg_path.empty()) && command != "partition" &&
+      command != "compile") {
+    std::fprintf(stderr, "zorvel-ov: --dot and --svg go with partition and compile\n%s", kUsage);
     return 2;
   }
   g_doc["command"] = command;
