@@ -65,6 +65,22 @@ std::string DescribePorts(const std::vector<ov::Output<const ov::Node>>& inputs,
   return text;
 }
 
+// The container's partitions imported as the runtime does, with the pool as their weights; on
+// failure, nothing and the reason in `failure`.
+std::optional<openvino::LoadedGlobalGraph> LoadContainer(std::string_view module,
+                                                         std::string* failure) {
+  try {
+    ov::Core core;
+    Expected<openvino::LoadedGlobalGraph> result =
+        openvino::LoadGlobalGraph(core, std::string(module));
+    if (result.HasValue()) return std::move(result).Value();
+    *failure = result.GetError().Message();
+  } catch (const std::exception& e) {
+    *failure = e.what();
+  }
+  return std::nullopt;
+}
+
 absl::StatusOr<std::string> DescribeGlobalGraph(std::string_view module) {
   Expected<openvino::GlobalGraphView> view = openvino::ReadGlobalGraph(module);
   if (!view.HasValue()) {
@@ -78,21 +94,8 @@ absl::StatusOr<std::string> DescribeGlobalGraph(std::string_view module) {
     absl::StrAppend(&text, "      buffer ", buffer.id, "  offset ", buffer.offset, "  size ",
                     buffer.bytes.size(), "\n");
   }
-  // Import the partitions as the runtime does, with the pool as their weights.
   std::string load_failure;
-  std::optional<openvino::LoadedGlobalGraph> loaded;
-  try {
-    ov::Core core;
-    Expected<openvino::LoadedGlobalGraph> result =
-        openvino::LoadGlobalGraph(core, std::string(module));
-    if (result.HasValue()) {
-      loaded.emplace(std::move(result).Value());
-    } else {
-      load_failure = result.GetError().Message();
-    }
-  } catch (const std::exception& e) {
-    load_failure = e.what();
-  }
+  std::optional<openvino::LoadedGlobalGraph> loaded = LoadContainer(module, &load_failure);
   absl::StrAppend(&text, "    subgraphs: ", view->subgraphs.size(), "\n");
   for (const openvino::GlobalGraphSubgraph& record : view->subgraphs) {
     absl::StrAppend(&text, "    ", record.name, ": device code ", record.device_code, " (",
@@ -168,19 +171,7 @@ absl::StatusOr<Json> DescribeModuleJson(std::string_view module) {
   }
   out["pool"] = {{"bytes", view->data.size()}, {"buffers", std::move(buffers)}};
   std::string load_failure;
-  std::optional<openvino::LoadedGlobalGraph> loaded;
-  try {
-    ov::Core core;
-    Expected<openvino::LoadedGlobalGraph> result =
-        openvino::LoadGlobalGraph(core, std::string(module));
-    if (result.HasValue()) {
-      loaded.emplace(std::move(result).Value());
-    } else {
-      load_failure = result.GetError().Message();
-    }
-  } catch (const std::exception& e) {
-    load_failure = e.what();
-  }
+  std::optional<openvino::LoadedGlobalGraph> loaded = LoadContainer(module, &load_failure);
   Json subgraphs = Json::array();
   for (const openvino::GlobalGraphSubgraph& record : view->subgraphs) {
     Json entry = {{"name", record.name},
