@@ -3,7 +3,7 @@ JOBS ?= $(shell nproc)
 RELEASE_DIR := build/release
 SANITIZE_DIR := build/sanitize
 
-.PHONY: run test deps build build-sanitize test-release test-sanitize clean format
+.PHONY: run test deps build build-sanitize test-release test-sanitize package clean format
 
 deps:
 	@scripts/install-deps
@@ -25,6 +25,10 @@ run: build
 	  --option configs_map.fuse_split_attention_to_sdpa=true \
 	  --option configs_map.unfold_gqa_sequence_fold=true --option configs_map.enable_hfa=true \
 	  --option configs_map.enable_moe_gather=true -o $(RELEASE_DIR)/example.zvlout
+
+# The Debian package of the plug-in, zorvel-ov and the C headers, in build/release.
+package: build
+	@cmake --build $(RELEASE_DIR) --target package
 
 test-release: build
 	@ctest --test-dir $(RELEASE_DIR) --output-on-failure -j$(JOBS)

@@ -43,8 +43,13 @@ std::string LogMessage(const std::string& line) {
   return bracket == std::string::npos ? line : line.substr(bracket + 2);
 }
 
+// The logger names DEBUG "<Unknown severity>".
+bool IsDebugLogLine(const std::string& line) {
+  return absl::StartsWith(line, "<Unknown severity>: ") || absl::StartsWith(line, "DEBUG: ");
+}
+
 bool IsQuietLogLine(const std::string& line) {
-  return absl::StartsWith(line, "INFO: ") || absl::StartsWith(line, "DEBUG: ") ||
+  return absl::StartsWith(line, "INFO: ") || IsDebugLogLine(line) ||
          absl::StartsWith(line, "VERBOSE: ");
 }
 
@@ -121,7 +126,7 @@ absl::StatusOr<CompileRun> RunCompileOn(const PluginLibrary& plugin,
   host::HostApi api;
   host::HostOptions options;
   host::HostEnvironment environment;
-  if (request.debug) environment.SetLogLevel(kZorvelLogSeverityDebug);
+  if (request.debug || request.rewrite_report) environment.SetLogLevel(kZorvelLogSeverityDebug);
   options.SetOpaque("intel_openvino", *payload);
   ZorvelCompilerPlugin handle = nullptr;
   if (table.create_plugin(api.table(), &handle, api.Handle(environment), api.Handle(options)) !=
@@ -159,14 +164,20 @@ absl::StatusOr<CompileRun> RunCompileOn(const PluginLibrary& plugin,
     // VERBOSE lines, written only at the DEBUG level, trace every op and attribute the front end
     // reads: kept back even then, so the DEBUG lines of the passes stay readable.
     if (absl::StartsWith(line, "VERBOSE: ")) return;
+    // DEBUG lines gathered only for the rewrite report stay back unless --debug asked for them.
+    if (IsDebugLogLine(line) && !request.debug) return;
     if (request.verbose || !IsQuietLogLine(line)) tap.WriteToTerminal(line + "\n");
   };
 
   host::ModelSelection selection(*run.source);
   for (size_t s = 0; s < run.source->num_subgraphs(); ++s) {
     ZorvelStatus status;
+    run.partition_log.emplace_back();
     {
-      StderrTap tap(filter);
+      StderrTap tap([&](const StderrTap& tap, const std::string& line) {
+        run.partition_log.back().push_back(line);
+        filter(tap, line);
+      });
       status = table.partition(handle, soc, api.Handle(run.source->subgraph(s)),
                                api.Handle(selection[s]));
       tap.Finish();
@@ -210,7 +221,10 @@ absl::StatusOr<CompileRun> RunCompileOn(const PluginLibrary& plugin,
       return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     };
     StderrTap tap([&](const StderrTap& tap, const std::string& line) {
-      run.compile_log.push_back({seconds(), cpu_now() - cpu_start, line});
+      // The front end's VERBOSE trace is of no use here and can be long.
+      if (!absl::StartsWith(line, "VERBOSE: ")) {
+        run.compile_log.push_back({seconds(), cpu_now() - cpu_start, line});
+      }
       filter(tap, line);
     });
     status = table.compile(handle, soc, api.Handle(*run.partitioned.model), &result);
@@ -243,6 +257,12 @@ absl::StatusOr<CompileRun> RunCompileOn(const PluginLibrary& plugin,
     run.module_sizes.push_back(size);
     run.output.modules.emplace_back(
         request.copy_modules ? std::string(static_cast<const char*>(data), size) : std::string());
+  }
+  if (request.rewrite_report) {
+    std::vector<std::string> lines;
+    lines.reserve(run.compile_log.size());
+    for (const CompileRun::LogLine& line : run.compile_log) lines.push_back(line.text);
+    run.rewrites = BuildRewriteReport(lines, request.options, num_partitions);
   }
   for (uint64_t c = 0; c < num_calls; ++c) {
     const void* name = nullptr;

@@ -15,6 +15,7 @@
 #include "absl/status/statusor.h"
 #include "tools/compile_output.h"
 #include "tools/plugin_loader.h"
+#include "tools/rewrite_report.h"
 #include "zorvel/host/host_model.h"
 #include "zorvel/host/host_partition.h"
 
@@ -38,6 +39,9 @@ struct CompileRequest {
   // When false the modules are measured but not copied out of the compiled result (their bytes
   // stay empty in `output`), for measurements of the compile call's own memory.
   bool copy_modules = true;
+  // Gather what each NPU rewrite did (CompileRun::rewrites). The plug-in then logs at DEBUG
+  // during the call whether or not `debug` is set; the lines reach the terminal only as asked.
+  bool rewrite_report = false;
 };
 
 struct CompileRun {
@@ -60,6 +64,11 @@ struct CompileRun {
   std::vector<LogLine> compile_log;
   double compile_seconds = 0;
   double compile_cpu_seconds = 0;
+  // When asked for (CompileRequest::rewrite_report).
+  RewriteReport rewrites;
+  // The plug-in's log lines while it partitioned each subgraph (the reasons it leaves ops to the
+  // host), one list per source subgraph.
+  std::vector<std::vector<std::string>> partition_log;
 };
 
 // Progress lines for the user (no newline), written while the work runs.

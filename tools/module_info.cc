@@ -65,6 +65,22 @@ std::string DescribePorts(const std::vector<ov::Output<const ov::Node>>& inputs,
   return text;
 }
 
+// The container's partitions imported as the runtime does, with the pool as their weights; on
+// failure, nothing and the reason in `failure`.
+std::optional<openvino::LoadedGlobalGraph> LoadContainer(std::string_view module,
+                                                         std::string* failure) {
+  try {
+    ov::Core core;
+    Expected<openvino::LoadedGlobalGraph> result =
+        openvino::LoadGlobalGraph(core, std::string(module));
+    if (result.HasValue()) return std::move(result).Value();
+    *failure = result.GetError().Message();
+  } catch (const std::exception& e) {
+    *failure = e.what();
+  }
+  return std::nullopt;
+}
+
 absl::StatusOr<std::string> DescribeGlobalGraph(std::string_view module) {
   Expected<openvino::GlobalGraphView> view = openvino::ReadGlobalGraph(module);
   if (!view.HasValue()) {
@@ -78,21 +94,8 @@ absl::StatusOr<std::string> DescribeGlobalGraph(std::string_view module) {
     absl::StrAppend(&text, "      buffer ", buffer.id, "  offset ", buffer.offset, "  size ",
                     buffer.bytes.size(), "\n");
   }
-  // Import the partitions as the runtime does, with the pool as their weights.
   std::string load_failure;
-  std::optional<openvino::LoadedGlobalGraph> loaded;
-  try {
-    ov::Core core;
-    Expected<openvino::LoadedGlobalGraph> result =
-        openvino::LoadGlobalGraph(core, std::string(module));
-    if (result.HasValue()) {
-      loaded.emplace(std::move(result).Value());
-    } else {
-      load_failure = result.GetError().Message();
-    }
-  } catch (const std::exception& e) {
-    load_failure = e.what();
-  }
+  std::optional<openvino::LoadedGlobalGraph> loaded = LoadContainer(module, &load_failure);
   absl::StrAppend(&text, "    subgraphs: ", view->subgraphs.size(), "\n");
   for (const openvino::GlobalGraphSubgraph& record : view->subgraphs) {
     absl::StrAppend(&text, "    ", record.name, ": device code ", record.device_code, " (",
@@ -111,7 +114,87 @@ absl::StatusOr<std::string> DescribeGlobalGraph(std::string_view module) {
   return text;
 }
 
+using Json = nlohmann::ordered_json;
+
+Json PortsJson(const std::vector<ov::Output<const ov::Node>>& ports) {
+  Json list = Json::array();
+  for (const auto& port : ports) {
+    list.push_back({{"name", port.get_names().empty() ? std::string() : port.get_any_name()},
+                    {"type", port.get_element_type().to_string()},
+                    {"shape", port.get_partial_shape().to_string()}});
+  }
+  return list;
+}
+
 }  // namespace
+
+absl::StatusOr<Json> DescribeModuleJson(std::string_view module) {
+  Json out;
+  if (KindOf(module) == ModuleKind::kPartitionBlob) {
+    absl::StatusOr<PartitionBlobView> blob = ReadPartitionBlob(module);
+    if (!blob.ok()) return blob.status();
+    out["kind"] = "partition_blob";
+    out["bytes"] = module.size();
+    out["version"] = blob->version;
+    out["device_code"] = blob->device_code;
+    out["device"] = DeviceCodeName(blob->device_code);
+    out["exported_bytes"] = blob->exported.size();
+    try {
+      ov::Core core;
+      std::istringstream stream{std::string(blob->exported)};
+      const ov::CompiledModel compiled =
+          core.import_model(stream, DeviceCodeName(blob->device_code));
+      out["inputs"] = PortsJson(compiled.inputs());
+      out["outputs"] = PortsJson(compiled.outputs());
+      out["kv_cache_extent"] = KvCacheExtent(compiled);
+    } catch (const std::exception& e) {
+      out["import_error"] = e.what();
+    }
+    return out;
+  }
+  if (KindOf(module) != ModuleKind::kGlobalGraph) {
+    return absl::InvalidArgumentError(
+        "neither a partition blob (\"ZVLOVHDR\") nor a GlobalGraph container (\"OVGLOBAL\")");
+  }
+  Expected<openvino::GlobalGraphView> view = openvino::ReadGlobalGraph(module);
+  if (!view.HasValue()) {
+    return absl::InvalidArgumentError(
+        absl::StrCat("GlobalGraph container refused: ", view.GetError().Message()));
+  }
+  out["kind"] = "global_graph";
+  out["bytes"] = module.size();
+  out["version"] = openvino::kGlobalGraphVersion;
+  Json buffers = Json::array();
+  for (const openvino::GlobalGraphBuffer& buffer : view->buffers) {
+    buffers.push_back(
+        {{"id", buffer.id}, {"offset", buffer.offset}, {"size", buffer.bytes.size()}});
+  }
+  out["pool"] = {{"bytes", view->data.size()}, {"buffers", std::move(buffers)}};
+  std::string load_failure;
+  std::optional<openvino::LoadedGlobalGraph> loaded = LoadContainer(module, &load_failure);
+  Json subgraphs = Json::array();
+  for (const openvino::GlobalGraphSubgraph& record : view->subgraphs) {
+    Json entry = {{"name", record.name},
+                  {"device_code", record.device_code},
+                  {"device", DeviceCodeName(record.device_code)},
+                  {"kv_cache_extent", record.kv_cache_extent},
+                  {"blob_bytes", record.blob.size()}};
+    Json bindings = Json::array();
+    for (const auto& [parameter, buffer] : record.bindings) {
+      bindings.push_back({{"parameter", parameter}, {"buffer", buffer}});
+    }
+    entry["bindings"] = std::move(bindings);
+    openvino::LoadedPartition* partition = loaded ? loaded->Find(record.name) : nullptr;
+    if (partition != nullptr) {
+      entry["inputs"] = PortsJson(partition->compiled.inputs());
+      entry["outputs"] = PortsJson(partition->compiled.outputs());
+    }
+    subgraphs.push_back(std::move(entry));
+  }
+  out["subgraphs"] = std::move(subgraphs);
+  if (!load_failure.empty()) out["import_error"] = load_failure;
+  return out;
+}
 
 ModuleKind KindOf(std::string_view module) {
   if (module.size() >= sizeof(openvino::BlobHeader::kMagic) &&

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "absl/status/statusor.h"
+#include "nlohmann/json.hpp"
 
 namespace zorvel::tools {
 
@@ -37,6 +38,11 @@ absl::StatusOr<uint64_t> PoolBytes(std::string_view container);
 // What `inspect` prints for one module. The exported blob of a partition is imported on its device
 // to list its inputs and outputs; a blob that cannot be imported on its own says why.
 absl::StatusOr<std::string> DescribeModule(std::string_view module);
+
+// The same as a JSON object (the schema is in the README): "kind" "partition_blob" or
+// "global_graph", sizes, the header or the pool and subgraph records, and the ports of each
+// imported blob ("inputs", "outputs": name, type, shape), or "import_error" saying why not.
+absl::StatusOr<nlohmann::ordered_json> DescribeModuleJson(std::string_view module);
 
 }  // namespace zorvel::tools
 

@@ -1,6 +1,9 @@
 #include "tools/plugin_loader.h"
 
 #include <dlfcn.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 #include "absl/strings/str_cat.h"
 
@@ -39,6 +42,22 @@ bool PluginLibrary::Load(const std::string& path, std::string* error) {
   return true;
 }
 
-std::string DefaultPluginPath() { return ZORVEL_DEFAULT_PLUGIN_PATH; }
+std::string DefaultPluginPath() {
+#ifdef ZORVEL_INSTALLED_PLUGIN_FROM_BIN
+  // An installed zorvel-ov uses the plug-in installed with it, wherever the tree was put.
+  char self[PATH_MAX];
+  const ssize_t n = readlink("/proc/self/exe", self, sizeof(self) - 1);
+  if (n > 0) {
+    std::string dir(self, static_cast<size_t>(n));
+    dir.erase(dir.find_last_of('/') + 1);
+    const std::string installed = dir + ZORVEL_INSTALLED_PLUGIN_FROM_BIN;
+    char resolved[PATH_MAX];
+    if (access(installed.c_str(), R_OK) == 0 && realpath(installed.c_str(), resolved) != nullptr) {
+      return resolved;
+    }
+  }
+#endif
+  return ZORVEL_DEFAULT_PLUGIN_PATH;
+}
 
 }  // namespace zorvel::tools

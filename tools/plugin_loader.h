@@ -29,7 +29,8 @@ class PluginLibrary {
   std::string path_;
 };
 
-// The plug-in built beside this tool.
+// The plug-in installed with this tool (found from the tool's own folder), or else the one built
+// beside it.
 std::string DefaultPluginPath();
 
 }  // namespace zorvel::tools

@@ -154,6 +154,9 @@ void CheckPartition(const CompileRun& run, const host::HostApi& api, size_t call
     }
     for (size_t o = 0; o < expected.size(); ++o) {
       const ov::Tensor actual = request.get_output_tensor(o);
+      PartitionCheck::Output& out = check.outputs.emplace_back();
+      if (!compiled.outputs()[o].get_names().empty())
+        out.name = compiled.outputs()[o].get_any_name();
       if (actual.get_shape() != expected[o].get_shape()) {
         check.failure = absl::StrCat("output ", o, " has shape ", actual.get_shape().to_string(),
                                      ", expected ", expected[o].get_shape().to_string());
@@ -171,10 +174,11 @@ void CheckPartition(const CompileRun& run, const host::HostApi& api, size_t call
         const double error = std::isnan(a) != std::isnan(e) ? INFINITY
                              : std::isnan(a)                ? 0
                                                             : std::fabs(a - e);
-        check.max_abs_error = std::max(check.max_abs_error, error);
-        if (std::isfinite(e))
-          check.max_abs_reference = std::max(check.max_abs_reference, std::fabs(e));
+        out.max_abs_error = std::max(out.max_abs_error, error);
+        if (std::isfinite(e)) out.max_abs_reference = std::max(out.max_abs_reference, std::fabs(e));
       }
+      check.max_abs_error = std::max(check.max_abs_error, out.max_abs_error);
+      check.max_abs_reference = std::max(check.max_abs_reference, out.max_abs_reference);
     }
   } catch (const std::exception& e) {
     check.failure = e.what();

@@ -18,6 +18,13 @@ struct PartitionCheck {
   size_t num_outputs = 0;
   double max_abs_error = 0;  // over every output element
   double max_abs_reference = 0;
+  // The same per output, in output order.
+  struct Output {
+    std::string name;  // the compiled output's tensor name, empty when it has none
+    double max_abs_error = 0;
+    double max_abs_reference = 0;
+  };
+  std::vector<Output> outputs;
   std::string failure;  // set when the partition could not be imported, run or compared
 };
 
