@@ -234,14 +234,17 @@ RewriteReport BuildRewriteReport(const std::vector<std::string>& log_lines,
   for (size_t i = 0; i < num_partitions; ++i) {
     report.partitions[i].call_name = absl::StrCat("Partition_", i);
   }
-  // Lines between "Model loaded" and "Compiling partition N for device D" are partition N's own
-  // translation and passes; what comes before (the weight-sharing harvest runs the same passes
-  // once more) is not counted.
-  std::map<std::string, PassLog> pending;
+  // Every partition is translated and optimised once, in index order: on the NPU with weight
+  // sharing all of them before the pool is built, otherwise each just before it is compiled. So
+  // the lines after the k-th "Model loaded", up to the next translation, the pool or a compile, are
+  // partition k's own passes.
+  size_t loaded = 0;
+  bool collecting = false;
   for (const std::string& text : log_lines) {
     const Line line = ParseLine(text);
     if (line.message == "Model loaded") {
-      pending.clear();
+      collecting = loaded < num_partitions;
+      ++loaded;
       continue;
     }
     if (line.message == "Using default configuration (LATENCY mode)") {
@@ -249,7 +252,13 @@ RewriteReport BuildRewriteReport(const std::vector<std::string>& log_lines,
       continue;
     }
     absl::string_view rest = line.message;
+    if (absl::StartsWith(rest, "Weight sharing (") &&
+        absl::EndsWith(rest, "): building shared pool")) {
+      collecting = false;
+      continue;
+    }
     if (absl::ConsumePrefix(&rest, "Compiling partition ")) {
+      collecting = false;
       const size_t space = rest.find(' ');
       size_t index = 0;
       if (!absl::SimpleAtoi(rest.substr(0, space), &index) || index >= num_partitions) continue;
@@ -257,11 +266,9 @@ RewriteReport BuildRewriteReport(const std::vector<std::string>& log_lines,
       if (device != absl::string_view::npos) {
         report.partitions[index].device = std::string(rest.substr(device + 11));
       }
-      logs[index] = std::move(pending);
-      pending.clear();
       continue;
     }
-    ReadMessage(line, pending);
+    if (collecting) ReadMessage(line, logs[loaded - 1]);
   }
 
   for (size_t i = 0; i < num_partitions; ++i) {

@@ -45,9 +45,9 @@ TEST(RewriteReportTest, SwitchesFollowThePluginsReadingOfTheOptions) {
                                                 "SplitSharedConstants<-split_shared_constants"));
 }
 
-TEST(RewriteReportTest, CountsAndReasonsPerPartitionFromTheCompileStepOnly) {
+TEST(RewriteReportTest, CountsAndReasonsPerPartitionFromItsOwnTranslation) {
   const std::vector<std::string> log = {
-      // The weight-sharing harvest runs the passes once before the compile: not counted.
+      // Pass lines before any partition was translated belong to none: not counted.
       D("FuseSplitAttentionToSDPA[harvest]: reject: should not count"),
       I("UnfoldGqaSequenceFold: rewrote 9 of 9 SDPA op(s) back to head-parallel form"),
       I("Model loaded"),
@@ -92,7 +92,7 @@ TEST(RewriteReportTest, CountsAndReasonsPerPartitionFromTheCompileStepOnly) {
   EXPECT_EQ(p0[0].declined[0].node, "attn1");
   EXPECT_THAT(p0[0].declined[0].reason, HasSubstr("do not match the score Concat split point 4"));
   EXPECT_EQ(p0[1].pass, "UnfoldGqaSequenceFold");
-  EXPECT_EQ(p0[1].applied, 0);  // the summary's count, not the harvest's
+  EXPECT_EQ(p0[1].applied, 0);  // the summary's count, not the stray line's
   ASSERT_EQ(p0[1].declined.size(), 1u);
   EXPECT_EQ(p0[2].applied, 1);
   EXPECT_THAT(p0[2].summary, HasSubstr("decomposed 1 of 1 SDPA op(s)"));
@@ -127,6 +127,34 @@ TEST(RewriteReportTest, CountsAndReasonsPerPartitionFromTheCompileStepOnly) {
               HasSubstr("    DecomposeSDPAForHFA          applied 0 (decomposed 0 of 1 SDPA op(s) "
                         "(0 read V in its stored [B,H,D,S] layout, 1 single-token skipped))\n"));
   EXPECT_THAT(text, HasSubstr("  Partition_1 (CPU): none, the NPU rewrites run on NPU partitions"));
+}
+
+// With weight sharing on the NPU every partition is translated and optimised in the pool phase,
+// in index order, before anything is compiled.
+TEST(RewriteReportTest, PoolPhaseTranslationsArePartitionsInIndexOrder) {
+  const std::vector<std::string> log = {
+      I("Model loaded"),
+      D("FuseSplitAttentionToSDPA: fused split-attention into "
+        "v13::ScaledDotProductAttention 'attn0' (k_pre_transposed=0, v_pre_transposed=0, "
+        "kv_len=32, kv_pad=0)"),
+      I("HarvestSharedConstants: registered 6 generated/derived constants"),
+      I("Model loaded"),
+      D("FuseSplitAttentionToSDPA[attn9]: reject: slice ends elsewhere"),
+      I("Weight sharing (NPU): building shared pool"),
+      I("Compiling partition 0 for device NPU"),
+      D("FuseSplitAttentionToSDPA[late]: reject: not a pass of any partition"),
+      I("Compiling partition 1 for device NPU"),
+  };
+  const RewriteReport report = BuildRewriteReport(log, kAllOn, 2);
+  ASSERT_EQ(report.partitions.size(), 2u);
+  ASSERT_FALSE(report.partitions[0].rewrites.empty());
+  EXPECT_EQ(report.partitions[0].device, "NPU");
+  EXPECT_EQ(report.partitions[0].rewrites[0].applied, 1);
+  EXPECT_TRUE(report.partitions[0].rewrites[0].declined.empty());
+  ASSERT_FALSE(report.partitions[1].rewrites.empty());
+  EXPECT_EQ(report.partitions[1].rewrites[0].applied, 0);
+  ASSERT_EQ(report.partitions[1].rewrites[0].declined.size(), 1u);
+  EXPECT_EQ(report.partitions[1].rewrites[0].declined[0].node, "attn9");
 }
 
 TEST(RewriteReportTest, NothingSwitchedOnOrOptionsIgnored) {

@@ -441,8 +441,8 @@ const StableCase kStableCases[] = {
     {"Gpu", [](HostModel& model) { AddSharingSubgraphs(model); }, "graph.-1.graph_backend = 1\n",
      24835, 0x2bfddcdecefb7e74ull},
     {"NpuTwoBitRewritten", BuildTwoBitPartitions, nullptr, 6190, 0xc273fb38fc0b87b9ull},
-    {"NpuMoEGather", BuildMoEPartitions, "configs_map.enable_moe_gather = \"true\"\n", 46050,
-     0x18cf9f071f925600ull},
+    {"NpuMoEGather", BuildMoEPartitions, "configs_map.enable_moe_gather = \"true\"\n", 49826,
+     0x7c9e0aa54cb6f946ull},
 };
 
 void PrintTo(const StableCase& c, std::ostream* os) { *os << c.name; }
