@@ -5,10 +5,15 @@
 // primitive cache returns the compiled kernel when the same geometry comes back, so a repeated
 // inference pays for the reorders and the computation only. Nothing is cached by address.
 //
-// Results depend only on the inputs and the machine: oneDNN's CPU primitives split their work
-// by output positions and give the same bytes on every run.
+// oneDNN runs on the calling thread alone. Its result bytes then depend on the inputs and the
+// machine only, not on how many threads the process or its host asks OpenMP for, and no OpenMP
+// workers are left spinning between calls in the host's process: on a busy two-core machine
+// they cost more than the second thread gains (the real-model tests of tools/ took 8 s with two
+// oneDNN threads and 2.5 s with one).
 
 #include "dnnl_kernels.hpp"
+
+#include <omp.h>
 
 #include <algorithm>
 #include <atomic>
@@ -126,9 +131,23 @@ void execute_into(const dnnl::primitive& prim, std::unordered_map<int, memory> a
 
 thread_local size_t taken_on_this_thread = 0;
 
+// One OpenMP thread for the oneDNN work in scope; the calling thread's own setting comes back
+// afterwards.
+class OneThread {
+ public:
+  OneThread() : m_previous(omp_get_max_threads()) { omp_set_num_threads(1); }
+  ~OneThread() { omp_set_num_threads(m_previous); }
+  OneThread(const OneThread&) = delete;
+  OneThread& operator=(const OneThread&) = delete;
+
+ private:
+  int m_previous;
+};
+
 template <typename Fn>
 bool guarded(Fn&& fn) {
   if (!enabled()) return false;
+  const OneThread one_thread;
   try {
     const bool taken = fn();
     if (taken) ++taken_on_this_thread;
