@@ -9,6 +9,7 @@
 #include "openvino/core/attribute_visitor.hpp"
 #include "openvino/op/constant.hpp"
 #include "openvino/op/group_conv.hpp"
+#include "util/dnnl_kernels.hpp"
 #include "util/evaluate_helpers.hpp"
 #include "util/frontend_ops_helpers.hpp"
 #include "util/shape_helpers.hpp"
@@ -450,6 +451,21 @@ bool evaluate_forward(const util::ConvolutionBase& node, ConvKind kind, TensorVe
     using T = typename decltype(tag)::type;
     eval::ConstView<T> x(inputs[0]), w(inputs[1]);
     eval::MutView<T> y(result);
+    if constexpr (std::is_same_v<T, float>) {
+      dnnl_kernels::WindowGeometry g;
+      g.batch = xs[0];
+      g.groups = groups;
+      g.channels_in = cin;
+      g.channels_out = cout;
+      g.in = tail(xs, 2);
+      g.out = tail(os, 2);
+      g.kernel = tail(ws, prefix);
+      g.strides = as_sizes(a.strides);
+      g.dilations = as_sizes(a.dilations);
+      g.pads_begin = as_diffs(a.pads_begin);
+      g.pads_end = as_diffs(a.pads_end);
+      if (dnnl_kernels::convolution(g, x.get(), w.get(), y.get())) return;
+    }
     conv_forward<T>(x.get(), w.get(), y.get(), xs[0], groups, cin, cout, win);
   });
 }

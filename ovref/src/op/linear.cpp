@@ -5,6 +5,7 @@
 #include "openvino/core/attribute_visitor.hpp"
 #include "openvino/op/fake_quantize.hpp"
 #include "openvino/op/matmul.hpp"
+#include "util/dnnl_kernels.hpp"
 #include "util/evaluate_helpers.hpp"
 
 namespace ov {
@@ -122,6 +123,21 @@ bool MatMul::evaluate(TensorVector& outputs, const TensorVector& inputs) const {
     using A = std::conditional_t<eval::is_floating_v<T>, double, T>;
     eval::ConstView<T> a(inputs[0]), b(inputs[1]);
     eval::MutView<T> out(outputs[0]);
+    if constexpr (std::is_same_v<T, float>) {
+      dnnl_kernels::MatMulGeometry g;
+      g.batch = batch;
+      // Both batch shapes at the broadcast rank, leading ones added.
+      g.a_batch = Shape(batch.size() - a_batch.size(), 1);
+      g.a_batch.insert(g.a_batch.end(), a_batch.begin(), a_batch.end());
+      g.b_batch = Shape(batch.size() - b_batch.size(), 1);
+      g.b_batch.insert(g.b_batch.end(), b_batch.begin(), b_batch.end());
+      g.M = M;
+      g.N = N;
+      g.K = K;
+      g.transpose_a = ta;
+      g.transpose_b = tb;
+      if (dnnl_kernels::matmul(g, a.get(), b.get(), out.get())) return;
+    }
     for (size_t bi = 0; bi < a_off.size(); ++bi) {
       const size_t abase = a_off[bi] * M * K, bbase = b_off[bi] * K * N;
       for (size_t i = 0; i < M; ++i) {

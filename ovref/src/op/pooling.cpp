@@ -7,6 +7,7 @@
 #include "openvino/core/attribute_visitor.hpp"
 #include "openvino/op/avg_pool.hpp"
 #include "openvino/op/max_pool.hpp"
+#include "util/dnnl_kernels.hpp"
 #include "util/evaluate_helpers.hpp"
 #include "util/frontend_ops_helpers.hpp"
 #include "util/shape_helpers.hpp"
@@ -222,6 +223,75 @@ void max_pool(const T* x, T* y, int64_t* idx, size_t planes, const frontend_ops:
   }
 }
 
+// The pooling window of `xs` for the fast kernels.
+dnnl_kernels::WindowGeometry pool_geometry(const Shape& xs, const Shape& os, const PoolAttrs& a) {
+  dnnl_kernels::WindowGeometry g;
+  g.batch = xs[0];
+  g.channels_in = xs[1];
+  g.in = tail(xs, 2);
+  g.out = tail(os, 2);
+  g.kernel = a.kernel;
+  g.strides = a.strides;
+  g.dilations = a.dilations.empty() ? Strides(a.kernel.size(), 1) : a.dilations;
+  g.pads_begin = as_signed(a.pads_begin);
+  g.pads_end = as_signed(a.pads_end);
+  return g;
+}
+
+// The max-pool kernels keep the first element of a window that compares greater; oneDNN starts
+// from the lowest finite value and resolves NaN by position. They agree when every input is a
+// number above minus infinity.
+bool all_above_minus_infinity(const float* x, size_t n) {
+  for (size_t i = 0; i < n; ++i) {
+    if (!(x[i] >= std::numeric_limits<float>::lowest())) return false;
+  }
+  return true;
+}
+
+// Fills the max-pool indices for the values `y` already computed: the first position of each
+// window, in the reference's scan order, holding the window's maximum. False if a window has no
+// such position.
+bool max_pool_indices(const float* x, const float* y, int64_t* idx, size_t planes,
+                      const frontend_ops::Window3& w, size_t index_modulo) {
+  for (size_t p = 0; p < planes; ++p) {
+    const float* xp = x + p * w.in_size();
+    for (size_t o0 = 0; o0 < w.out[0]; ++o0) {
+      for (size_t o1 = 0; o1 < w.out[1]; ++o1) {
+        for (size_t o2 = 0; o2 < w.out[2]; ++o2) {
+          const size_t o[3] = {o0, o1, o2};
+          const size_t out_at = p * w.out_size() + (o0 * w.out[1] + o1) * w.out[2] + o2;
+          const float best = y[out_at];
+          bool found = false;
+          for (size_t k0 = 0; k0 < w.kernel[0] && !found; ++k0) {
+            const int64_t i0 =
+                static_cast<int64_t>(o[0] * w.stride[0] + k0 * w.dilation[0]) - w.pad_begin[0];
+            if (i0 < 0 || i0 >= static_cast<int64_t>(w.in[0])) continue;
+            for (size_t k1 = 0; k1 < w.kernel[1] && !found; ++k1) {
+              const int64_t i1 =
+                  static_cast<int64_t>(o[1] * w.stride[1] + k1 * w.dilation[1]) - w.pad_begin[1];
+              if (i1 < 0 || i1 >= static_cast<int64_t>(w.in[1])) continue;
+              for (size_t k2 = 0; k2 < w.kernel[2] && !found; ++k2) {
+                const int64_t i2 =
+                    static_cast<int64_t>(o[2] * w.stride[2] + k2 * w.dilation[2]) - w.pad_begin[2];
+                if (i2 < 0 || i2 >= static_cast<int64_t>(w.in[2])) continue;
+                const size_t at =
+                    (static_cast<size_t>(i0) * w.in[1] + static_cast<size_t>(i1)) * w.in[2] +
+                    static_cast<size_t>(i2);
+                if (xp[at] == best) {
+                  idx[out_at] = static_cast<int64_t>((p * w.in_size() + at) % index_modulo);
+                  found = true;
+                }
+              }
+            }
+          }
+          if (!found) return false;
+        }
+      }
+    }
+  }
+  return true;
+}
+
 bool evaluate_max_pool(const Node* node, PoolAttrs a, int64_t axis, bool with_indices,
                        TensorVector& outputs, const TensorVector& inputs) {
   const Shape& xs = inputs[0].get_shape();
@@ -247,6 +317,15 @@ bool evaluate_max_pool(const Node* node, PoolAttrs a, int64_t axis, bool with_in
     using T = typename decltype(tag)::type;
     eval::ConstView<T> x(inputs[0]);
     eval::MutView<T> y(values);
+    if constexpr (std::is_same_v<T, float>) {
+      if (all_above_minus_infinity(x.get(), shape_size(xs)) &&
+          dnnl_kernels::pooling(dnnl_kernels::PoolKind::kMax, pool_geometry(xs, os, a), x.get(),
+                                y.get()) &&
+          (!with_indices || max_pool_indices(x.get(), y.get(), indices.data(), xs[0] * xs[1], w,
+                                             std::max<size_t>(modulo, 1)))) {
+        return;
+      }
+    }
     max_pool<T>(x.get(), y.get(), with_indices ? indices.data() : nullptr, xs[0] * xs[1], w,
                 std::max<size_t>(modulo, 1));
   });
@@ -332,6 +411,16 @@ bool AvgPoolBase::evaluate(TensorVector& outputs, const TensorVector& inputs) co
     using T = typename decltype(tag)::type;
     eval::ConstView<T> x(inputs[0]);
     eval::MutView<T> y(result);
+    if constexpr (std::is_same_v<T, float>) {
+      // Without any padding the reference divides by the window clipped to the input, which is
+      // what excluding the padding does.
+      const bool any_pad =
+          std::any_of(a.pads_begin.begin(), a.pads_begin.end(), [](size_t p) { return p != 0; }) ||
+          std::any_of(a.pads_end.begin(), a.pads_end.end(), [](size_t p) { return p != 0; });
+      const auto kind = m_exclude_pad || !any_pad ? dnnl_kernels::PoolKind::kAvgExcludePad
+                                                  : dnnl_kernels::PoolKind::kAvgIncludePad;
+      if (dnnl_kernels::pooling(kind, pool_geometry(xs, os, a), x.get(), y.get())) return;
+    }
     avg_pool<T>(x.get(), y.get(), xs[0] * xs[1], w, m_exclude_pad);
   });
 }
