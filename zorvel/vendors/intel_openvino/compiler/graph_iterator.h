@@ -70,6 +70,8 @@ class GraphIteratorDelegate : public ov::frontend::tensorflow_lite::GraphIterato
   std::string device_;
   // The rewritten 2-bit weights of the node decoded last.
   mutable std::vector<std::vector<uint8_t>> converted_buffers_;
+  // Whether the subgraph's names and producers were checked (on the first get_decoder call).
+  mutable bool subgraph_checked_ = false;
   // Input node k is subgraph input input_indices_[k]: the inputs that no op produces and that are
   // not constants, in list order.
   std::vector<uint64_t> input_indices_;

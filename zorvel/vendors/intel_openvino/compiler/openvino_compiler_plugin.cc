@@ -23,6 +23,7 @@
 #include "zorvel/vendors/intel_openvino/compiler/global_graph.h"
 #include "zorvel/vendors/intel_openvino/compiler/graph_iterator.h"
 #include "zorvel/vendors/intel_openvino/compiler/intel_openvino_options_reader.h"
+#include "zorvel/vendors/intel_openvino/compiler/node_names.h"
 #include "zorvel/vendors/intel_openvino/compiler/npu_optimizer.h"
 #include "zorvel/vendors/intel_openvino/compiler/openvino_compile_context.h"
 #include "zorvel/vendors/intel_openvino/compiler/openvino_soc_config.h"
@@ -200,7 +201,10 @@ std::shared_ptr<ov::Model> TranslateSubgraph(ZorvelCompilerPlugin plugin, const 
   const ov::frontend::InputModel::Ptr input_model = front_end.load(
       ov::Any(std::static_pointer_cast<ov::frontend::tensorflow_lite::GraphIterator>(iterator)));
   if (log_loaded) ZORVEL_LOG_INFO("Model loaded");
-  return front_end.convert(input_model);
+  std::shared_ptr<ov::Model> model = front_end.convert(input_model);
+  // Before the passes, which name what they create after the nodes they replace.
+  NameUnnamedNodes(model);
+  return model;
 }
 
 // On when requested (the options' switch, on without options), there are at least two partitions
@@ -326,6 +330,9 @@ ZorvelStatus CompilePartition(ZorvelCompilerPlugin plugin, const char* soc_model
   }
   if (sharing.on) out.kv_cache_extent = KvCacheExtent(*ov_model);
 
+  // What the passes and the sharing steps created without a name gets one from the graph too:
+  // the blob stores every node's name, and the bytes must not depend on what ran before.
+  NameUnnamedNodes(ov_model);
   const ov::AnyMap properties = config->properties;
   ReportRuntimeAndDevices("OpenVINO Compiler", config->device.c_str(), properties);
   ZORVEL_LOG_INFO("Compiling partition %d for device %s", partition, config->device.c_str());
