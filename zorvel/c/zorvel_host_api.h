@@ -128,8 +128,8 @@ typedef struct HostApiTable {
   ZorvelStatus (*get_environment_option)(ZorvelEnvironment environment, ZorvelEnvOptionTag tag,
                                          ZorvelAny* value);
 
-  // Per-op options (entry number on the right), each for one op code; the plug-in calls them
-  // without null checks.
+  // Per-op options (entry number on the right), each for one op code. The plug-in checks each
+  // for null before calling it: a missing entry is a failed read of that option.
   ZorvelGetIntOptionFn get_strided_slice_begin_mask_option;                     // 38
   ZorvelGetIntOptionFn get_strided_slice_end_mask_option;                       // 39
   ZorvelGetIntOptionFn get_strided_slice_shrink_axis_mask_option;               // 40

@@ -1,12 +1,37 @@
 #include "zorvel/vendors/intel_openvino/compiler/node_names.h"
 
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "absl/strings/str_cat.h"
 #include "openvino/core/node.hpp"
+#include "openvino/op/parameter.hpp"
 
 namespace zorvel::openvino {
+
+namespace {
+
+// A name never set reads as the unique default name, "<Type>_<instance>". A rewrite that copies
+// the name of the node it replaces onto a node of the same type (a moved Transpose) passes such a
+// name on, so "<own type>_<digits>" counts as made by the counter too. Graph inputs keep theirs:
+// they are the model's input names.
+bool HasCounterName(const ov::Node& node) {
+  const std::string& name = node.get_friendly_name();
+  if (name == node.get_name()) return true;
+  if (ov::is_type<ov::op::v0::Parameter>(&node)) return false;
+  const std::string_view type = node.get_type_info().name;
+  if (name.size() <= type.size() + 1 || name.compare(0, type.size(), type) != 0 ||
+      name[type.size()] != '_') {
+    return false;
+  }
+  for (size_t i = type.size() + 1; i < name.size(); ++i) {
+    if (name[i] < '0' || name[i] > '9') return false;
+  }
+  return true;
+}
+
+}  // namespace
 
 uint64_t NameUnnamedNodes(const std::shared_ptr<ov::Model>& model) {
   if (model == nullptr) return 0;
@@ -16,8 +41,7 @@ uint64_t NameUnnamedNodes(const std::shared_ptr<ov::Model>& model) {
   std::unordered_map<std::string, uint64_t> uses;
   uint64_t named = 0;
   for (const std::shared_ptr<ov::Node>& node : model->get_ordered_ops()) {
-    // A name never set reads as the unique default name.
-    if (node->get_friendly_name() != node->get_name()) continue;
+    if (!HasCounterName(*node)) continue;
     std::string base;
     if (node->get_input_size() > 0) {
       const ov::Node* producer = node->get_input_node_ptr(0);

@@ -13,7 +13,8 @@
 
 namespace zorvel::openvino {
 
-// Gives every node of `model` whose friendly name is still the counter-made default a name made
+// Gives every node of `model` whose friendly name is still the counter-made default (or a copy of
+// one on a node of the same type, as a rewrite that moves a node leaves it) a name made
 // of the name of the node producing its first input and its own type ("CONV_2D_id_3/Convert"),
 // with "_<n>" appended to the second and later nodes that would share a name. A node without
 // inputs is named by its type alone ("Constant", "Constant_1", ...). Nodes are visited in
