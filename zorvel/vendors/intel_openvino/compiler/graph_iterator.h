@@ -38,8 +38,11 @@ class GraphIteratorDelegate : public ov::frontend::tensorflow_lite::GraphIterato
   // The decoder of the node at the current position. Constant data points into host memory, or
   // into this iterator's rewritten copies, which the next call frees: the front end consumes a
   // node's constants before it asks for the next node. A node whose tensors cannot be handed on
-  // safely (an unknown quantization kind, a constant shorter than its shape) throws
-  // ov::Exception naming the node.
+  // safely (an unknown quantization kind or element type, a negative extent, a size beyond 64
+  // bits, a zero point outside its type, a per-channel record that does not fit, signed 2-bit
+  // data that is not a constant, a constant shorter than its shape) throws ov::Exception naming
+  // the node and the tensor; so does every node of a subgraph in which two tensors share a name
+  // or one tensor has two producers.
   std::shared_ptr<ov::frontend::tensorflow_lite::DecoderBase> get_decoder() const override;
 
   size_t get_subgraph_size() const override { return 0; }
