@@ -262,6 +262,18 @@ TEST_F(CompileTest, MalformedModelsEndTheCallWith504NamingWhatIsWrong) {
          sg.AddOp(kZorvelOpCodeConv2d, {x, w}, {y}).SetOption(47, -2);
          sg.AddOutput(y);
        }},
+      // The dilations have a default in the translator; a refused value must not fall back to it.
+      {"Invalid dilation_w_factor 0 for CONV_2D_id_2",
+       [](HostSubgraph& sg) {
+         const TensorId x = sg.AddInput("x", F32({1, 4, 4, 1}));
+         const TensorId w = sg.AddConstant<float>("w", {1, 1, 1, 1}, {1});
+         const TensorId y = sg.AddTensor("y", F32({1, 4, 4, 1}));
+         sg.AddOp(kZorvelOpCodeConv2d, {x, w}, {y})
+             .SetOption(47, 1)
+             .SetOption(48, 1)
+             .SetOption(50, 0);
+         sg.AddOutput(y);
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.expected);
