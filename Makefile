@@ -3,7 +3,13 @@ JOBS ?= $(shell nproc)
 RELEASE_DIR := build/release
 SANITIZE_DIR := build/sanitize
 
-.PHONY: run test deps build build-sanitize test-release test-sanitize package clean format
+FUZZ_DIR := build/fuzz
+TSAN_DIR := build/tsan
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := options composite_attributes global_graph partition_blob tflite_reader compile
+
+.PHONY: run test deps build build-sanitize test-release test-sanitize package clean format fuzz build-fuzz \
+  tsan
 
 deps:
 	@scripts/install-deps
@@ -38,6 +44,25 @@ test-sanitize: build-sanitize
 
 # Optimized first, then the sanitized build; either failing fails the target.
 test: test-release test-sanitize
+
+# The fuzz targets with libFuzzer under AddressSanitizer and UndefinedBehaviorSanitizer (clang),
+# each run for FUZZ_SECONDS; a finding fails the target and is kept in build/fuzz/findings.
+build-fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DZORVEL_FUZZ=ON -DZORVEL_BUILD_TESTS=OFF -DZORVEL_BUILD_BENCH=OFF -DZORVEL_WERROR=OFF >/dev/null
+	@cmake --build $(FUZZ_DIR) -j$(JOBS) --target $(FUZZ_TARGETS:%=%_fuzzer)
+
+fuzz: build-fuzz
+	@scripts/run-fuzzers $(FUZZ_DIR) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+# The concurrent compiles under ThreadSanitizer: four plug-in objects on four threads, every result
+# byte-identical to a single-threaded compile. A report fails the target.
+tsan: deps
+	@cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVEL_TSAN=ON \
+	  -DZORVEL_BUILD_BENCH=OFF >/dev/null
+	@cmake --build $(TSAN_DIR) -j$(JOBS) --target zorvel_ov_tools_test
+	@TSAN_OPTIONS="halt_on_error=1 exitcode=66" ZORVEL_TEST_ROUNDS=$${ZORVEL_TEST_ROUNDS:-20} \
+	  $(TSAN_DIR)/tools/zorvel_ov_tools_test --gtest_filter='ReproducibleCompileTest.*'
 
 format:
 	@git ls-files '*.cc' '*.h' '*.cpp' '*.hpp' | xargs clang-format -i

@@ -213,14 +213,15 @@ ZorvelStatus GetPerTensorQuantization(ZorvelTensor handle, ZorvelQuantizationPer
 ZorvelStatus GetPerChannelQuantization(ZorvelTensor handle, ZorvelQuantizationPerChannel* out) {
   ZVL_HOST_ENTER(HostTensor, tensor, handle, 22);
   const Quantization& q = tensor->quantization;
+  // A record may come without zero points (null), as some runtimes hand them out.
   if (out == nullptr || q.kind != kZorvelQuantizationPerChannel ||
-      q.scales.size() != q.zero_points.size()) {
+      (!q.zero_points.empty() && q.scales.size() != q.zero_points.size())) {
     return kZorvelStatusErrorInvalidArgument;
   }
   out->quantized_dimension = q.axis;
   out->num_channels = q.scales.size();
   out->scales = q.scales.data();
-  out->zero_points = q.zero_points.data();
+  out->zero_points = q.zero_points.empty() ? nullptr : q.zero_points.data();
   return kZorvelStatusOk;
 }
 

@@ -111,7 +111,7 @@ struct Quantization {
   int64_t zero_point = 0;            // per tensor
   int32_t axis = 0;                  // per channel
   std::vector<float> scales;         // per channel
-  std::vector<int64_t> zero_points;  // per channel, as many as `scales`
+  std::vector<int64_t> zero_points;  // per channel, as many as `scales` (or none)
 };
 
 // The weights of one tensor (entry 26). Empty for tensors that are not constants.

@@ -22,6 +22,15 @@ void TensorLitePlace::translate(ov::Output<ov::Node>& output, bool apply_quantiz
   auto& rt_info = output.get_rt_info();
   rt_info[QuantizationInfo::get_type_info_static()] = m_quantization;
   rt_info[SparsityInfo::get_type_info_static()] = m_sparsity;
+  // The model's own shape of the tensor has to agree with the translated one: a value taken from
+  // an operand (a K, a multiple, a target size, a pad) that contradicts it would otherwise give a
+  // model other than the one described. A rank-0 shape is also what an unranked tensor reports,
+  // so it does not constrain.
+  if (m_shape.rank().is_static() && m_shape.rank().get_length() > 0) {
+    FRONT_END_GENERAL_CHECK(output.get_partial_shape().compatible(m_shape),
+                            "Inconsistent shape inference: tensor '", m_name, "' is ", m_shape,
+                            " in the model, ", output.get_partial_shape(), " as translated");
+  }
   if (!apply_quantization) return;
   if (m_quantization && !m_quantization->is_disabled()) {
     output = std::make_shared<TFLQuantize>(output, m_quantization, m_type)->output(0);

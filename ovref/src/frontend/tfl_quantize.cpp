@@ -86,8 +86,8 @@ std::shared_ptr<Constant> FoldZeroPoint(const Constant& weights, const std::vect
   std::vector<int8_t> folded(values.size());
   for (size_t i = 0; i < values.size(); ++i) {
     const int64_t z = zp.size() > 1 ? zp[(i / inner) % channels] : zp[0];
-    const int64_t v = values[i] - z;
-    if (v < -128 || v > 127) return nullptr;
+    int64_t v = 0;
+    if (__builtin_sub_overflow(values[i], z, &v) || v < -128 || v > 127) return nullptr;
     folded[i] = static_cast<int8_t>(v);
   }
   return std::make_shared<Constant>(ov::element::i8, shape, folded.data());

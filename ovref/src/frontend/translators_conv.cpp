@@ -55,9 +55,10 @@ Window ReadWindow(const NodeContext& node, size_t rank, bool backprop, bool dila
   window.strides = ToStrides(
       Spatial(node, node.get_attribute<std::vector<int64_t>>("strides"), window, "strides"));
   if (dilated) {
-    window.dilations = ToStrides(Spatial(
-        node, node.get_attribute<std::vector<int64_t>>("dilations", std::vector<int64_t>(rank, 1)),
-        window, "dilations"));
+    // Required like the strides: a decoder that cannot give them (a failed read, a value it
+    // refused) must not turn into dilations of 1.
+    window.dilations = ToStrides(
+        Spatial(node, node.get_attribute<std::vector<int64_t>>("dilations"), window, "dilations"));
   }
   const auto padding = node.get_attribute<std::string>("padding");
   const size_t spatial = rank - 2;

@@ -175,6 +175,15 @@ ov::OutputVector BroadcastTo(const NodeContext& node) {
 // paddings is [rank, 2]: column 0 the pads before, column 1 the pads after.
 ov::OutputVector PadWith(const NodeContext& node, ov::op::PadMode mode,
                          const Output<ov::Node>& value) {
+  // TFLite pads only outwards; a negative amount would crop and change the declared shape.
+  if (const auto pads = AsConstant(node.get_input(1))) {
+    for (const int64_t amount : pads->cast_vector<int64_t>()) {
+      if (amount < 0) {
+        Invalid(node.get_op_type() + " '" + node.get_name() + "' has the negative padding " +
+                std::to_string(amount));
+      }
+    }
+  }
   const auto paddings = std::make_shared<ov::op::v0::Convert>(node.get_input(1), ov::element::i64);
   const auto begin = std::make_shared<ov::op::v8::Gather>(paddings, i64_scalar(0), i64_scalar(1));
   const auto end = std::make_shared<ov::op::v8::Gather>(paddings, i64_scalar(1), i64_scalar(1));

@@ -1,5 +1,6 @@
 #include "openvino/op/constant.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -56,6 +57,18 @@ Constant::Constant(bool memset_allocation, const element::Type& type, const Shap
 const void* Constant::get_data_ptr() const { return m_data ? m_data->get_ptr() : nullptr; }
 
 void Constant::allocate_buffer(bool memset_allocation) {
+  // The element count and the byte size must fit: a wrapped count would size the buffer below
+  // what the copies into it read and write.
+  size_t elements = 1;
+  for (const size_t extent : m_shape) {
+    OPENVINO_ASSERT(!__builtin_mul_overflow(elements, extent, &elements), "A constant of shape ",
+                    m_shape, " has more elements than fit 64 bits");
+  }
+  size_t bits = 0;
+  OPENVINO_ASSERT(
+      !__builtin_mul_overflow(elements, std::max<size_t>(m_element_type.bitwidth(), 8), &bits),
+      "A constant of shape ", m_shape, " and type ", m_element_type,
+      " has more bytes than fit 64 bits");
   const size_t byte_size = get_memory_size(m_element_type, shape_size(m_shape));
   if (m_element_type == element::string) {
     m_data = std::make_shared<StringAlignedBuffer>(shape_size(m_shape));
@@ -267,21 +280,24 @@ void Constant::fill_double(double value) {
 std::vector<int64_t> Constant::read_signed(size_t count) const {
   OPENVINO_ASSERT(::ov::util::element_access_supported(m_element_type), "unsupported type");
   std::vector<int64_t> rc(count);
-  for (size_t i = 0; i < count; ++i) rc[i] = ::ov::util::get_signed(m_element_type, get_data_ptr(), i);
+  for (size_t i = 0; i < count; ++i)
+    rc[i] = ::ov::util::get_signed(m_element_type, get_data_ptr(), i);
   return rc;
 }
 
 std::vector<uint64_t> Constant::read_unsigned(size_t count) const {
   OPENVINO_ASSERT(::ov::util::element_access_supported(m_element_type), "unsupported type");
   std::vector<uint64_t> rc(count);
-  for (size_t i = 0; i < count; ++i) rc[i] = ::ov::util::get_unsigned(m_element_type, get_data_ptr(), i);
+  for (size_t i = 0; i < count; ++i)
+    rc[i] = ::ov::util::get_unsigned(m_element_type, get_data_ptr(), i);
   return rc;
 }
 
 std::vector<double> Constant::read_doubles(size_t count) const {
   OPENVINO_ASSERT(::ov::util::element_access_supported(m_element_type), "unsupported type");
   std::vector<double> rc(count);
-  for (size_t i = 0; i < count; ++i) rc[i] = ::ov::util::get_double(m_element_type, get_data_ptr(), i);
+  for (size_t i = 0; i < count; ++i)
+    rc[i] = ::ov::util::get_double(m_element_type, get_data_ptr(), i);
   return rc;
 }
 

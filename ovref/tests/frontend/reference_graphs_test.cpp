@@ -52,6 +52,7 @@ TEST(FrontEndReferenceGraphs, Conv2DWithBiasAndRelu) {
                    .Const(f32, {2}, b)
                    .Make("CONV_2D", {{f32, {1, 4, 8, 2}}},
                          {{"strides", std::vector<int64_t>{1, 2, 1, 1}},
+                          {"dilations", std::vector<int64_t>{1, 1, 1, 1}},
                           {"padding", std::string("SAME")},
                           {"activation", std::string("RELU")}});
   auto x = param(f32, {1, 8, 8, 4});

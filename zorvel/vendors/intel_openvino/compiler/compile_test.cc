@@ -306,6 +306,70 @@ TEST_F(CompileTest, OtherExceptionsAre504WithOneErrorLineAndNoResult) {
   }
 }
 
+// Models the front end would otherwise take with a wrong meaning end the call with 504, no result
+// and an error naming the tensor or the op; each was compiled with status 0 before.
+TEST_F(CompileTest, MalformedModelsEndTheCallWith504NamingWhatIsWrong) {
+  struct Case {
+    const char* expected;
+    void (*build)(HostSubgraph&);
+  };
+  const Case cases[] = {
+      {"Two tensors of the subgraph are named x",
+       [](HostSubgraph& sg) {
+         const TensorId x = sg.AddInput("x", F32({2}));
+         const TensorId c = sg.AddConstant<float>("x", {2}, {1, 2});
+         sg.AddOutput(sg.AddOp(kZorvelOpCodeAdd, {x, c}, "y", F32({2})));
+       }},
+      {"Tensor y has the negative extent -3 in dimension 0",
+       [](HostSubgraph& sg) {
+         const TensorId y =
+             sg.AddOp(kZorvelOpCodeRelu, {sg.AddInput("x", F32({3}))}, "y", F32({3}));
+         sg.AddOutput(y);
+         sg.tensor(y).type.dims[0] = -3;
+       }},
+      {"Tensor c has the element type code 24",
+       [](HostSubgraph& sg) {
+         const TensorId x = sg.AddInput("x", F32({2}));
+         const TensorId c =
+             sg.AddConstant("c", TensorType::Ranked(24, {2}), std::vector<uint8_t>(8, 1));
+         sg.AddOutput(sg.AddOp(kZorvelOpCodeAdd, {x, c}, "y", F32({2})));
+       }},
+      {"Invalid stride_w -2 for CONV_2D_id_2",
+       [](HostSubgraph& sg) {
+         const TensorId x = sg.AddInput("x", F32({1, 4, 4, 1}));
+         const TensorId w = sg.AddConstant<float>("w", {1, 1, 1, 1}, {1});
+         const TensorId y = sg.AddTensor("y", F32({1, 4, 4, 1}));
+         sg.AddOp(kZorvelOpCodeConv2d, {x, w}, {y}).SetOption(47, -2);
+         sg.AddOutput(y);
+       }},
+      // The dilations have a default in the translator; a refused value must not fall back to it.
+      {"Invalid dilation_w_factor 0 for CONV_2D_id_2",
+       [](HostSubgraph& sg) {
+         const TensorId x = sg.AddInput("x", F32({1, 4, 4, 1}));
+         const TensorId w = sg.AddConstant<float>("w", {1, 1, 1, 1}, {1});
+         const TensorId y = sg.AddTensor("y", F32({1, 4, 4, 1}));
+         sg.AddOp(kZorvelOpCodeConv2d, {x, w}, {y})
+             .SetOption(47, 1)
+             .SetOption(48, 1)
+             .SetOption(50, 0);
+         sg.AddOutput(y);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.expected);
+    Release();
+    HostModel model;
+    c.build(model.AddSubgraph());
+    CreatePlugin("graph.-1.graph_backend = 0\n");
+    ::testing::internal::CaptureStderr();
+    const ZorvelStatus status = table_->compile(plugin_, "LNL", api_.Handle(model), &result_);
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(status, kZorvelStatusErrorCompilation);
+    EXPECT_EQ(result_, nullptr);
+    EXPECT_THAT(log, HasSubstr(c.expected));
+  }
+}
+
 // Imports each module after its header on its device, runs it, and compares with the host
 // subgraph translated for that device and evaluated directly.
 class CompileEndToEndTest

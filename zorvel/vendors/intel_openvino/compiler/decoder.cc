@@ -301,6 +301,19 @@ ov::Any DecoderOperation::get_attribute(const std::string& name) const {
   return std::move(value).Value();
 }
 
+Expected<int32_t> DecoderOperation::ReadPositive(Expected<int32_t> (*read)(const Op&),
+                                                 const char* what) const {
+  ZORVEL_ASSIGN_OR_RETURN(const int32_t value, Read(read, what));
+  // Window sizes, strides, dilations, multipliers and block sizes below 1 have no meaning; the
+  // shapes inferred from them would be clipped or divided by zero.
+  if (value < 1) {
+    return MakeError(
+        kZorvelStatusErrorInvalidArgument,
+        absl::StrCat("Invalid ", what, " ", value, " for ", op_name_, ": it must be at least 1"));
+  }
+  return value;
+}
+
 template <typename T>
 Expected<T> DecoderOperation::Read(Expected<T> (*read)(const Op&), const char* what) const {
   Expected<T> value = read(Op(host_api_, op_));
@@ -324,8 +337,8 @@ Expected<ov::Any> DecoderOperation::Window2d(Expected<int32_t> (*read_w)(const O
                                              const char* what_w,
                                              Expected<int32_t> (*read_h)(const Op&),
                                              const char* what_h) const {
-  ZORVEL_ASSIGN_OR_RETURN(const int32_t w, Read(read_w, what_w));
-  ZORVEL_ASSIGN_OR_RETURN(const int32_t h, Read(read_h, what_h));
+  ZORVEL_ASSIGN_OR_RETURN(const int32_t w, ReadPositive(read_w, what_w));
+  ZORVEL_ASSIGN_OR_RETURN(const int32_t h, ReadPositive(read_h, what_h));
   return ov::Any(std::vector<int64_t>{1, h, w, 1});
 }
 
@@ -335,9 +348,9 @@ Expected<ov::Any> DecoderOperation::Window3d(Expected<int32_t> (*read_d)(const O
                                              const char* what_w,
                                              Expected<int32_t> (*read_h)(const Op&),
                                              const char* what_h) const {
-  ZORVEL_ASSIGN_OR_RETURN(const int32_t d, Read(read_d, what_d));
-  ZORVEL_ASSIGN_OR_RETURN(const int32_t w, Read(read_w, what_w));
-  ZORVEL_ASSIGN_OR_RETURN(const int32_t h, Read(read_h, what_h));
+  ZORVEL_ASSIGN_OR_RETURN(const int32_t d, ReadPositive(read_d, what_d));
+  ZORVEL_ASSIGN_OR_RETURN(const int32_t w, ReadPositive(read_w, what_w));
+  ZORVEL_ASSIGN_OR_RETURN(const int32_t h, ReadPositive(read_h, what_h));
   return ov::Any(std::vector<int64_t>{1, d, h, w, 1});
 }
 
@@ -445,11 +458,19 @@ Expected<ov::Any> DecoderOperation::ResolveAttribute(const std::string& name) co
                         &GetDepthwiseConv2dDilationHFactorOption, "dilation_h_factor");
       }
       if (name == "activation") return Activation(&GetDepthwiseConv2dFusedActivationOption);
-      if (name == "group") return Value(&GetDepthwiseConv2dDepthMultiplierOption, "group");
+      if (name == "group") {
+        ZORVEL_ASSIGN_OR_RETURN(const int32_t multiplier,
+                                ReadPositive(&GetDepthwiseConv2dDepthMultiplierOption, "group"));
+        return ov::Any(multiplier);
+      }
       if (name == "data_format") return ov::Any(std::string("NHWC"));
       break;
     case kZorvelOpCodeDepthToSpace:
-      if (name == "block_size") return Value(&GetDepthToSpaceBlockSizeOption, "block_size");
+      if (name == "block_size") {
+        ZORVEL_ASSIGN_OR_RETURN(const int32_t block,
+                                ReadPositive(&GetDepthToSpaceBlockSizeOption, "block_size"));
+        return ov::Any(block);
+      }
       if (name == "data_format") return ov::Any(std::string("NHWC"));
       break;
     case kZorvelOpCodeFullyConnected:
@@ -528,7 +549,7 @@ Expected<ov::Any> DecoderOperation::ResolveAttribute(const std::string& name) co
     case kZorvelOpCodeSplit:
       if (name == "num_split") {
         ZORVEL_ASSIGN_OR_RETURN(const int32_t num_split,
-                                Read(&GetSplitNumSplitsOption, "num_split"));
+                                ReadPositive(&GetSplitNumSplitsOption, "num_split"));
         return ov::Any(static_cast<int64_t>(num_split));
       }
       break;

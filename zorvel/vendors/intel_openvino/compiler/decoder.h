@@ -129,6 +129,8 @@ class DecoderOperation : public ov::frontend::tensorflow_lite::DecoderBaseOperat
  private:
   template <typename T>
   Expected<T> Read(Expected<T> (*read)(const Op&), const char* what) const;
+  // A read whose value must be at least 1; a smaller one is an error naming the op.
+  Expected<int32_t> ReadPositive(Expected<int32_t> (*read)(const Op&), const char* what) const;
   Expected<ov::Any> Activation(Expected<uint32_t> (*read)(const Op&)) const;
   Expected<ov::Any> Padding(Expected<uint32_t> (*read)(const Op&)) const;
   Expected<ov::Any> Window2d(Expected<int32_t> (*read_w)(const Op&), const char* what_w,

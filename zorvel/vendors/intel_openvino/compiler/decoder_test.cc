@@ -249,7 +249,7 @@ std::vector<Row> AttributeRows() {
       {45, "new_axis_mask", {{42, 16}}, int32_t{16}, {"new_axis_mask"}},
       {48, "index_type", {}, ov::element::i32, {}},
       {48, "sorted", {}, true, {}},
-      {49, "num_split", {{74, -2}}, int64_t{-2}, {"num_split"}},
+      {49, "num_split", {{74, 2}}, int64_t{2}, {"num_split"}},
       {67, "strides", {{60, 3}, {61, 2}}, V64{1, 2, 3, 1}, {"stride_w", "stride_h"}},
       {67, "padding", {{59, 1u}}, std::string("VALID"), {"padding"}},
       {67, "dilations", {}, V64{1, 1, 1, 1}, {}},
@@ -332,6 +332,41 @@ TEST_F(DecoderTest, FailedReadsNameTheirWordAndStopTheRow) {
       EXPECT_EQ(std::string(error.what()), message + " (attribute " + row.attribute + ")");
       api_.ClearFailures();
     }
+  }
+}
+
+// Sizes, strides, dilations, multipliers and counts below 1 describe no operation: each is refused
+// with a message naming the option, the value and the op, and the front end then gets no value.
+TEST_F(DecoderTest, OptionValuesBelowOneAreRefused) {
+  struct Case {
+    ZorvelOpCode code;
+    std::string attribute;
+    std::vector<std::pair<int, OpOptionValue>> options;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {3, "strides", {{47, -1}, {48, 1}}, "Invalid stride_w -1 for CONV_2D_id_7"},
+      {3, "dilations", {{50, 1}, {51, 0}}, "Invalid dilation_h_factor 0 for CONV_2D_id_7"},
+      {1, "ksize", {{87, -3}, {88, 2}}, "Invalid filter_width -3 for AVERAGE_POOL_2D_id_7"},
+      {17, "strides", {{91, 1}, {92, -2}}, "Invalid stride_h -2 for MAX_POOL_2D_id_7"},
+      {4, "group", {{55, 0}}, "Invalid group 0 for DEPTHWISE_CONV_2D_id_7"},
+      {5, "block_size", {{122, -2}}, "Invalid block_size -2 for DEPTH_TO_SPACE_id_7"},
+      {49, "num_split", {{74, 0}}, "Invalid num_split 0 for SPLIT_id_7"},
+      {67, "strides", {{60, 0}, {61, 1}}, "Invalid stride_w 0 for TRANSPOSE_CONV_id_7"},
+      {132, "strides", {{109, -1}, {110, 1}, {111, 1}}, "Invalid stride_d -1 for CONV_3D_id_7"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    HostOp& op = NewOp(c.code);
+    for (const auto& [entry, value] : c.options) op.SetOption(entry, value);
+    const DecoderOperation decoder = Decoder(op);
+    Expected<ov::Any> resolved = decoder.ResolveAttribute(c.attribute);
+    ASSERT_FALSE(resolved.HasValue());
+    EXPECT_EQ(resolved.Status(), kZorvelStatusErrorInvalidArgument);
+    EXPECT_EQ(resolved.GetError().Message(), c.message + ": it must be at least 1");
+    EXPECT_TRUE(Attribute(decoder, c.attribute).empty());
+    EXPECT_THAT(log_, HasSubstr("ERROR: [decoder.cc:"));
+    EXPECT_THAT(log_, HasSubstr(c.message));
   }
 }
 

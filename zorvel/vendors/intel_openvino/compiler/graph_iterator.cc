@@ -10,6 +10,7 @@
 #include "openvino/frontend/tensorflow_lite/quantization_info.hpp"
 #include "zorvel/cc/internal/zorvel_detail.h"
 #include "zorvel/vendors/intel_openvino/compiler/decoder.h"
+#include "zorvel/vendors/intel_openvino/compiler/tensor_checks.h"
 
 namespace zorvel::openvino {
 namespace {
@@ -45,6 +46,21 @@ std::optional<uint64_t> RequiredBytes(const ov::PartialShape& shape, ov::element
 // Sign-extends a 2-bit field to a 4-bit one.
 uint8_t SignExtend2To4(uint8_t field) { return field >= 2 ? (field | 0xCu) : field; }
 
+// The element type and extents of a tensor, before anything is handed on: an unknown type, a
+// negative extent or a size beyond 64 bits is refused, and so is signed 2-bit data that is not a
+// constant (only constant data can be widened; the bits of any other would be read as u2).
+bool CheckTensorType(const Tensor& tensor, ZorvelElementType code, ov::element::Type type,
+                     const std::vector<int64_t>& dimensions) {
+  std::optional<std::string> refusal = CheckElementType(TensorName(tensor), code, type);
+  if (!refusal) refusal = CheckDimensions(TensorName(tensor), dimensions, type);
+  if (!refusal && code == kZorvelElementTypeInt2 && !tensor.IsConstant()) {
+    refusal = absl::StrCat("Tensor ", TensorName(tensor),
+                           " holds signed 2-bit data but is not a constant");
+  }
+  if (refusal) ZORVEL_LOG_ERROR("%s", refusal->c_str());
+  return !refusal.has_value();
+}
+
 }  // namespace
 
 GraphIteratorDelegate::GraphIteratorDelegate(const HostApiTable* host_api, const Subgraph* subgraph,
@@ -77,7 +93,8 @@ bool GraphIteratorDelegate::DescribeTensor(const Tensor& tensor, TensorMetaInfo&
     throw ZORVEL_FAILED_HOST_READ(tensor.Api(), get_ranked_tensor_type, ranked.Status(),
                                   "the shape of a tensor");
   }
-  const ov::element::Type element_type = ToOvElementType(ranked->element_type);
+  const ZorvelElementType element_code = ranked->element_type;
+  const ov::element::Type element_type = ToOvElementType(element_code);
 
   std::vector<int64_t> dimensions;
   const uint32_t rank = ZorvelLayoutRank(&ranked->layout);
@@ -86,6 +103,7 @@ bool GraphIteratorDelegate::DescribeTensor(const Tensor& tensor, TensorMetaInfo&
     return false;
   }
   dimensions.assign(ranked->layout.dimensions, ranked->layout.dimensions + rank);
+  if (!CheckTensorType(tensor, element_code, element_type, dimensions)) return false;
 
   const ZorvelQuantizationTypeId kind = tensor.QuantizationTypeId();
   switch (kind) {
@@ -109,6 +127,14 @@ bool GraphIteratorDelegate::DescribeTensor(const Tensor& tensor, TensorMetaInfo&
     default:
       ZORVEL_LOG_ERROR("Unsupported Quantization type %d ", kind);
       return false;
+  }
+  if (info.m_quantization_info != nullptr) {
+    if (const std::optional<std::string> refusal =
+            CheckQuantization(TensorName(tensor), element_code, dimensions,
+                              kind == kZorvelQuantizationPerChannel, *info.m_quantization_info)) {
+      ZORVEL_LOG_ERROR("%s", refusal->c_str());
+      return false;
+    }
   }
 
   info.m_partial_shape = ov::PartialShape(dimensions);
@@ -135,6 +161,13 @@ std::shared_ptr<ov::frontend::tensorflow_lite::DecoderBase> GraphIteratorDelegat
 std::shared_ptr<ov::frontend::tensorflow_lite::DecoderBase>
 GraphIteratorDelegate::DecoderAtPosition() const {
   converted_buffers_.clear();
+  if (!subgraph_checked_) {
+    if (const std::optional<std::string> refusal = CheckSubgraphTensors(subgraph_)) {
+      ZORVEL_LOG_ERROR("%s", refusal->c_str());
+      OPENVINO_THROW(*refusal);
+    }
+    subgraph_checked_ = true;
+  }
 
   const uint64_t inputs = static_cast<uint64_t>(input_count_);
   const uint64_t outputs = static_cast<uint64_t>(output_count_);
@@ -177,20 +210,23 @@ std::shared_ptr<ov::frontend::tensorflow_lite::DecoderBase> GraphIteratorDelegat
       const absl::Span<const uint8_t> bytes = tensor.GetWeights().Bytes();
       // The front end copies shape-many elements out of this pointer: a host buffer shorter than
       // that would be read past its end.
+      // A size that cannot be known (a dynamic extent) cannot be checked: refused as well.
       const std::optional<uint64_t> needed =
           RequiredBytes(info.m_partial_shape, info.m_element_type);
-      if (needed.has_value() && bytes.size() < *needed) {
+      if (!needed.has_value() || bytes.size() < *needed) {
         std::ostringstream message;
         message << "Constant tensor " << info.m_tensor_name << " of node " << node << " holds "
                 << bytes.size() << " bytes; its shape " << info.m_partial_shape
-                << " and element type " << info.m_element_type << " need " << *needed;
+                << " and element type " << info.m_element_type << " need "
+                << (needed.has_value() ? std::to_string(*needed) : std::string("an unknown size"));
         ZORVEL_LOG_ERROR("%s", message.str().c_str());
         OPENVINO_THROW(message.str());
       }
       info.m_tensor_data = bytes.data();
-      if (info.m_quantization_info != nullptr &&
-          HostElementTypeCode(tensor) == kZorvelElementTypeInt2) {
-        if (device_ == "GPU") {
+      if (HostElementTypeCode(tensor) == kZorvelElementTypeInt2) {
+        // Without quantization there is no zero point to absorb the u2 offset: the values are
+        // widened to i4 on every device.
+        if (device_ == "GPU" || info.m_quantization_info == nullptr) {
           ConvertToI4(tensor, info);
         } else {
           ConvertToU2(tensor, info);
@@ -224,6 +260,8 @@ void GraphIteratorDelegate::ConvertToU2(const Tensor& tensor, TensorMetaInfo& in
   // Zero points move by the same 2, so the dequantized values do not change.
   auto quantization = std::make_shared<QuantizationInfo>(*info.m_quantization_info);
   std::vector<int64_t> zero_points = quantization->get_zero_point();
+  // A record without zero points means zero points of 0 for every scale.
+  if (zero_points.empty()) zero_points.assign(quantization->get_scale().size(), 0);
   for (int64_t& zero_point : zero_points) zero_point += 2;
   quantization->set_zero_point(zero_points);
   info.m_quantization_info = std::move(quantization);

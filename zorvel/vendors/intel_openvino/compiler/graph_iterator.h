@@ -38,9 +38,12 @@ class GraphIteratorDelegate : public ov::frontend::tensorflow_lite::GraphIterato
   // The decoder of the node at the current position. Constant data points into host memory, or
   // into this iterator's rewritten copies, which the next call frees: the front end consumes a
   // node's constants before it asks for the next node. A node whose tensors cannot be handed on
-  // safely (an unknown quantization kind, a constant shorter than its shape) throws
-  // ov::Exception naming the node; a failed host read throws HostReadError naming the entry, the
-  // object and the node position.
+  // safely (an unknown quantization kind or element type, a negative extent, a size beyond 64
+  // bits, a zero point outside its type, a per-channel record that does not fit, signed 2-bit
+  // data that is not a constant, a constant shorter than its shape) throws ov::Exception naming
+  // the node and the tensor; so does every node of a subgraph in which two tensors share a name
+  // or one tensor has two producers. A failed host read throws HostReadError naming the entry,
+  // the object and the node position.
   std::shared_ptr<ov::frontend::tensorflow_lite::DecoderBase> get_decoder() const override;
 
   size_t get_subgraph_size() const override { return 0; }
@@ -73,6 +76,8 @@ class GraphIteratorDelegate : public ov::frontend::tensorflow_lite::GraphIterato
   std::string device_;
   // The rewritten 2-bit weights of the node decoded last.
   mutable std::vector<std::vector<uint8_t>> converted_buffers_;
+  // Whether the subgraph's names and producers were checked (on the first get_decoder call).
+  mutable bool subgraph_checked_ = false;
   // Input node k is subgraph input input_indices_[k]: the inputs that no op produces and that are
   // not constants, in list order.
   std::vector<uint64_t> input_indices_;

@@ -2,10 +2,12 @@
 #include "zorvel/vendors/intel_openvino/compiler/graph_iterator.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "absl/strings/str_cat.h"
 #include "gmock/gmock.h"
 #include "gtest/gtest.h"
 #include "logging/zorvel_logging.h"
@@ -196,15 +198,11 @@ TEST_F(GraphIteratorTest, TensorsAreDescribedWithShapeTypeAndName) {
                  "shape of a tensor, at node 1 of the subgraph");
   }
 
-  // Codes without an OpenVINO counterpart give the dynamic type.
-  EXPECT_EQ(std::dynamic_pointer_cast<DecoderBaseTensor>(DecoderAt(*iterator, 2))
-                ->get_tensor_info()
-                .m_element_type,
-            ov::element::dynamic);
-  EXPECT_EQ(std::dynamic_pointer_cast<DecoderBaseTensor>(DecoderAt(*iterator, 3))
-                ->get_tensor_info()
-                .m_element_type,
-            ov::element::dynamic);
+  // Codes without an OpenVINO counterpart are refused, naming the tensor and the code.
+  EXPECT_THAT(RefusalAt(*iterator, 2), HasSubstr("Input node 2: tensor s"));
+  EXPECT_THAT(log_, HasSubstr("Tensor s has the element type code 5, which has no OpenVINO"));
+  EXPECT_THAT(RefusalAt(*iterator, 3), HasSubstr("Input node 3: tensor k"));
+  EXPECT_THAT(log_, HasSubstr("Tensor k has the element type code 24"));
 }
 
 TEST_F(GraphIteratorTest, QuantizationIsCopiedPerTensorAndPerChannel) {
@@ -285,14 +283,46 @@ TEST_F(TwoBitWeightsTest, GpuGetsSignedFourBitFields) {
   EXPECT_THAT(log_, HasSubstr("Converted i2 weights to i4 for tensor: w"));
 }
 
-TEST_F(TwoBitWeightsTest, WithoutQuantizationTheBytesStayInPlace) {
+class TwoBitUnquantizedTest : public TwoBitWeightsTest,
+                              public ::testing::WithParamInterface<const char*> {};
+
+// Without a zero point to take up the offset, the signed fields are widened on every device, never
+// handed on as u2 over the same bits (which would read -2 and -1 as 2 and 3).
+TEST_P(TwoBitUnquantizedTest, WeightsAreWidenedToSignedFourBits) {
   Build(Quantization::None());
+  auto iterator = Iterator(GetParam());
+  const TensorMetaInfo info = OpInput(*iterator, 2, 1);
+  EXPECT_EQ(info.m_element_type, ov::element::i4);
+  ASSERT_NE(info.m_tensor_data, nullptr);
+  EXPECT_EQ(info.m_tensor_data[0], 0xEF);
+  EXPECT_EQ(info.m_tensor_data[1], 0x01);
+  EXPECT_EQ(info.m_quantization_info, nullptr);
+  EXPECT_EQ(sg_.tensor(w_).weights.buffer->data()[0], 0x1B);
+}
+
+INSTANTIATE_TEST_SUITE_P(Devices, TwoBitUnquantizedTest, ::testing::Values("NPU", "CPU", "GPU"));
+
+TEST_F(TwoBitWeightsTest, PerChannelRecordWithoutZeroPointsGetsZeroPointsOfTwo) {
+  Build(Quantization::PerChannel(0, {0.25f}, {1}));
+  sg_.tensor(w_).quantization.zero_points.clear();
   auto iterator = Iterator("NPU");
   const TensorMetaInfo info = OpInput(*iterator, 2, 1);
   EXPECT_EQ(info.m_element_type, ov::element::u2);
-  EXPECT_EQ(info.m_tensor_data, sg_.tensor(w_).weights.buffer->data());
-  EXPECT_EQ(info.m_quantization_info, nullptr);
-  EXPECT_THAT(log_, Not(HasSubstr("Converted")));
+  ASSERT_NE(info.m_quantization_info, nullptr);
+  EXPECT_THAT(info.m_quantization_info->get_zero_point(), ElementsAre(2));
+}
+
+TEST_F(GraphIteratorTest, SignedTwoBitTensorsThatAreNotConstantsAreRefused) {
+  const TensorId x = sg_.AddInput("x", TensorType::Ranked(kZorvelElementTypeInt2, {1, 4}));
+  const TensorId y = sg_.AddOp(kZorvelOpCodeNeg, {x}, "y", F32({1, 4}));
+  const TensorId z =
+      sg_.AddOp(kZorvelOpCodeCast, {y}, "z", TensorType::Ranked(kZorvelElementTypeInt2, {1, 4}));
+  sg_.AddOutput(z);
+  auto iterator = Iterator();
+  EXPECT_THAT(RefusalAt(*iterator, 0), HasSubstr("Input node 0: tensor x"));
+  EXPECT_THAT(log_, HasSubstr("Tensor x holds signed 2-bit data but is not a constant"));
+  EXPECT_THAT(RefusalAt(*iterator, 1), HasSubstr("Output node 1: tensor z"));
+  EXPECT_THAT(RefusalAt(*iterator, 3), HasSubstr("Node CAST_id_3: output tensor z"));
 }
 
 TEST_F(GraphIteratorTest, UnsupportedQuantizationKindRefusesTheNode) {
@@ -375,6 +405,140 @@ TEST_F(GraphIteratorTest, PositionPastTheEndIsRefused) {
   EXPECT_THAT(RefusalAt(*iterator, 2), HasSubstr("No node at position 2"));
 }
 
+// Tensors the host describes in ways the front end cannot take without losing or inventing data.
+TEST_F(GraphIteratorTest, ShapesWhoseSizeOverflowsAreRefused) {
+  // 2118087380 * 12956191 * 3361 elements wrap 64 bits; the four bytes would otherwise pass as
+  // enough for what the wrapped count asks.
+  const TensorId x = sg_.AddInput("x", F32({1}));
+  const TensorId w =
+      sg_.AddConstant("w", F32({2118087380, 12956191, 3361}), std::vector<uint8_t>(4, 0));
+  const TensorId y = sg_.AddOp(kZorvelOpCodeAdd, {x, w}, "y", F32({1}));
+  sg_.AddOutput(y);
+  auto iterator = Iterator();
+  EXPECT_THAT(RefusalAt(*iterator, 2), HasSubstr("Node ADD_id_2: input tensor w"));
+  EXPECT_THAT(log_, HasSubstr("Tensor w has a shape whose size does not fit 64 bits"));
+
+  // The same on a graph input.
+  sg_.tensor(x).type = F32({2118087380, 12956191, 3361});
+  EXPECT_THAT(RefusalAt(*iterator, 0), HasSubstr("Input node 0: tensor x"));
+}
+
+TEST_F(GraphIteratorTest, NegativeExtentsAreRefusedAndMinusOneIsDynamic) {
+  const TensorId x = sg_.AddInput("x", F32({-1, 4}));
+  const TensorId y = sg_.AddOp(kZorvelOpCodeRelu, {x}, "y", F32({2, 4}));
+  sg_.AddOutput(x);
+  sg_.tensor(y).type.dims[0] = -2;
+  auto iterator = Iterator();
+  EXPECT_EQ(RefusalAt(*iterator, 0), "");
+  EXPECT_THAT(RefusalAt(*iterator, 2), HasSubstr("Node RELU_id_2: output tensor y"));
+  EXPECT_THAT(log_, HasSubstr("Tensor y has the negative extent -2 in dimension 0"));
+}
+
+TEST_F(GraphIteratorTest, UnknownElementTypesOfConstantsAndOutputsAreRefused) {
+  const TensorId x = sg_.AddInput("x", F32({2}));
+  const TensorId c = sg_.AddConstant("c", TensorType::Ranked(24, {2}), std::vector<uint8_t>(8, 1));
+  const TensorId y = sg_.AddOp(kZorvelOpCodeAdd, {x, c}, "y", F32({2}));
+  const TensorId z = sg_.AddOp(kZorvelOpCodeRelu, {y}, "z", TensorType::Ranked(12, {2}));
+  sg_.AddOutput(z);
+  auto iterator = Iterator();
+  EXPECT_THAT(RefusalAt(*iterator, 2), HasSubstr("Node ADD_id_2: input tensor c"));
+  EXPECT_THAT(log_, HasSubstr("Tensor c has the element type code 24"));
+  EXPECT_THAT(RefusalAt(*iterator, 3), HasSubstr("Node RELU_id_3: output tensor z"));
+  EXPECT_THAT(log_, HasSubstr("Tensor z has the element type code 12"));
+}
+
+TEST_F(GraphIteratorTest, ZeroPointsOutsideTheElementTypeAreRefused) {
+  const TensorId x = sg_.AddInput("x", TensorType::Ranked(kZorvelElementTypeInt8, {1, 2}),
+                                  Quantization::PerTensor(0.5f, 127));
+  const TensorId w = sg_.AddConstant("w", TensorType::Ranked(kZorvelElementTypeUInt8, {2, 2}),
+                                     std::vector<uint8_t>(4, 1),
+                                     Quantization::PerChannel(0, {0.1f, 0.2f}, {0, 255}));
+  const TensorId y = sg_.AddOp(kZorvelOpCodeFullyConnected, {x, w}, "y",
+                               TensorType::Ranked(kZorvelElementTypeInt8, {1, 2}));
+  sg_.AddOutput(y);
+  auto iterator = Iterator();
+  EXPECT_EQ(RefusalAt(*iterator, 0), "");
+  EXPECT_EQ(RefusalAt(*iterator, 2), "");
+
+  sg_.tensor(x).quantization.zero_point = 128;
+  EXPECT_THAT(RefusalAt(*iterator, 0), HasSubstr("Input node 0: tensor x"));
+  EXPECT_THAT(log_, HasSubstr("Tensor x has the zero point 128, outside the range -128..127"));
+  // The zero point that made the front end's folding overflow.
+  sg_.tensor(x).quantization.zero_point = INT64_MIN;
+  EXPECT_THAT(RefusalAt(*iterator, 0), HasSubstr("tensor x"));
+  sg_.tensor(x).quantization.zero_point = 0;
+
+  sg_.tensor(w).quantization.zero_points = {0, -1};
+  EXPECT_THAT(RefusalAt(*iterator, 2), HasSubstr("input tensor w"));
+  EXPECT_THAT(log_, HasSubstr("Tensor w has the zero point -1, outside the range 0..255"));
+}
+
+TEST_F(GraphIteratorTest, PerChannelRecordsMustFitTheirTensor) {
+  const TensorId x = sg_.AddInput("x", F32({1, 2}));
+  const TensorId w = sg_.AddConstant("w", TensorType::Ranked(kZorvelElementTypeInt8, {3, 2}),
+                                     std::vector<uint8_t>(6, 1),
+                                     Quantization::PerChannel(0, {0.1f, 0.2f, 0.3f}, {0, 0, 0}));
+  const TensorId y = sg_.AddOp(kZorvelOpCodeFullyConnected, {x, w}, "y", F32({1, 3}));
+  sg_.AddOutput(y);
+  auto iterator = Iterator();
+  EXPECT_EQ(RefusalAt(*iterator, 2), "");
+
+  Quantization& q = sg_.tensor(w).quantization;
+  q.axis = 2;
+  EXPECT_THAT(RefusalAt(*iterator, 2), HasSubstr("input tensor w"));
+  EXPECT_THAT(log_, HasSubstr("Tensor w is quantized per channel on axis 2, outside its rank 2"));
+  q.axis = -1;
+  EXPECT_THAT(RefusalAt(*iterator, 2), HasSubstr("input tensor w"));
+  q.axis = 1;
+  EXPECT_THAT(RefusalAt(*iterator, 2), HasSubstr("input tensor w"));
+  EXPECT_THAT(log_, HasSubstr("Tensor w has 3 per-channel scales for the 2 elements of axis 1"));
+  q.axis = 0;
+  q.scales = {0.1f, 0.2f};
+  q.zero_points = {0, 0};
+  EXPECT_THAT(RefusalAt(*iterator, 2), HasSubstr("input tensor w"));
+}
+
+TEST_F(GraphIteratorTest, TensorsSharingANameAreRefused) {
+  // A constant named like the input would be taken for the input: ADD(x, c) read as ADD(x, x).
+  const TensorId x = sg_.AddInput("x", F32({2}));
+  const TensorId c = sg_.AddConstant<float>("x", {2}, {1, 2});
+  const TensorId y = sg_.AddOp(kZorvelOpCodeAdd, {x, c}, "y", F32({2}));
+  sg_.AddOutput(y);
+  auto iterator = Iterator();
+  EXPECT_THAT(RefusalAt(*iterator, 0), HasSubstr("Two tensors of the subgraph are named x"));
+  EXPECT_THAT(log_, HasSubstr("ERROR: [graph_iterator.cc:"));
+  // Every node is refused, not only the first one asked for.
+  EXPECT_THAT(RefusalAt(*iterator, 2), HasSubstr("Two tensors of the subgraph are named x"));
+
+  // An unnamed tensor takes its default name, which may clash too.
+  sg_.tensor(c).name = absl::StrCat("tensor_id_", x);
+  sg_.tensor(x).name = "";
+  EXPECT_THAT(RefusalAt(*iterator, 0), HasSubstr("named tensor_id_"));
+}
+
+TEST_F(GraphIteratorTest, TensorsWithTwoProducersAreRefused) {
+  const TensorId x = sg_.AddInput("x", F32({2}));
+  const TensorId a = sg_.AddOp(kZorvelOpCodeRelu, {x}, "a", F32({2}));
+  host::HostOp& second = sg_.AddOp(kZorvelOpCodeNeg, {x}, {sg_.AddTensor("b", F32({2}))});
+  sg_.AddOutput(a);
+  auto iterator = Iterator();
+  EXPECT_EQ(RefusalAt(*iterator, 0), "");
+
+  second.outputs.push_back(&sg_.tensor(a));
+  EXPECT_THAT(RefusalAt(*Iterator(), 0),
+              HasSubstr("Tensor a has two producers: op 0 (code 19) and op 1 (code 59)"));
+}
+
+TEST_F(GraphIteratorTest, AnOpWritingAGraphInputIsRefused) {
+  const TensorId x = sg_.AddInput("x", F32({2}));
+  host::HostOp& relu = sg_.AddOp(kZorvelOpCodeRelu, {x}, {sg_.AddTensor("a", F32({2}))});
+  sg_.AddOutput(x);
+  relu.outputs.push_back(&sg_.tensor(x));
+  auto iterator = Iterator();
+  EXPECT_THAT(RefusalAt(*iterator, 0),
+              HasSubstr("Tensor x has two producers: a graph input and op 0 (code 19)"));
+}
+
 // The tensorflow_lite front end loading and converting a host subgraph through the iterator.
 class FrontEndTest : public GraphIteratorTest {
  protected:
@@ -446,6 +610,74 @@ TEST_F(FrontEndTest, RefusedNodeEndsTheLoadWithAnException) {
   ::testing::internal::CaptureStderr();
   EXPECT_THROW(Load("CPU"), ov::Exception);
   EXPECT_THAT(::testing::internal::GetCapturedStderr(), HasSubstr("Constant tensor w"));
+}
+
+// Operand values that contradict the shapes the host declares (a K past the axis, a multiple,
+// a target shape or size of 2^31-1, negative pads) are refused when the model is converted, naming
+// the tensor whose shape they would change.
+TEST_F(FrontEndTest, OperandValuesContradictingTheDeclaredShapesAreRefused) {
+  constexpr int32_t kHuge = INT32_MAX;
+  const std::string kInconsistent = "Inconsistent shape inference: tensor 'y'";
+  struct Case {
+    const char* what;
+    ZorvelOpCode code;
+    std::vector<int32_t> operand_dims;
+    std::vector<int32_t> operand;
+    std::string refusal;
+  };
+  const std::vector<Case> cases = {
+      {"TOPK_V2", kZorvelOpCodeTopkV2, {}, {kHuge}, kInconsistent},
+      {"TILE", kZorvelOpCodeTile, {2}, {1, kHuge}, kInconsistent},
+      {"BROADCAST_TO", kZorvelOpCodeBroadcastTo, {2}, {2, kHuge}, kInconsistent},
+      {"RESIZE_BILINEAR", kZorvelOpCodeResizeBilinear, {2}, {kHuge, 2}, kInconsistent},
+      {"PAD",
+       kZorvelOpCodePad,
+       {2, 2},
+       {0, 0, -1, -1},
+       "PAD 'PAD_id_2' has the negative padding -1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    HostModel model;
+    HostSubgraph& sg = model.AddSubgraph();
+    const bool image = c.code == kZorvelOpCodeResizeBilinear;
+    const TensorType shape = image ? F32({1, 2, 2, 1}) : F32({2, 4});
+    const TensorId x = sg.AddInput("x", c.code == kZorvelOpCodeBroadcastTo ? F32({2, 1}) : shape);
+    const TensorId operand = sg.AddConstant<int32_t>("operand", c.operand_dims, c.operand);
+    const TensorId y = sg.AddTensor("y", shape);
+    std::vector<TensorId> outputs = {y};
+    if (c.code == kZorvelOpCodeTopkV2) {
+      outputs.push_back(
+          sg.AddTensor("indices", TensorType::Ranked(kZorvelElementTypeInt32, {2, 4})));
+    }
+    sg.AddOp(c.code, {x, operand}, outputs);
+    for (const TensorId output : outputs) sg.AddOutput(output);
+
+    Subgraph subgraph(api_.table(), api_.Handle(sg));
+    std::shared_ptr<ov::frontend::tensorflow_lite::GraphIterator> iterator =
+        std::make_shared<GraphIteratorDelegate>(api_.table(), &subgraph, "CPU");
+    ::testing::internal::CaptureStderr();
+    std::string message;
+    try {
+      front_end_.convert(front_end_.load(ov::Any(iterator)));
+    } catch (const ov::Exception& e) {
+      message = e.what();
+    }
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_THAT(message, HasSubstr(c.refusal));
+  }
+
+  // The consistent forms convert.
+  const TensorId x = sg_.AddInput("x", F32({2, 4}));
+  const TensorId k = sg_.AddConstant<int32_t>("k", {}, {3});
+  const TensorId values = sg_.AddTensor("values", F32({2, 3}));
+  const TensorId indices =
+      sg_.AddTensor("indices", TensorType::Ranked(kZorvelElementTypeInt32, {2, 3}));
+  sg_.AddOp(kZorvelOpCodeTopkV2, {x, k}, {values, indices});
+  sg_.AddOutput(values);
+  ::testing::internal::CaptureStderr();
+  EXPECT_NE(front_end_.convert(Load("CPU")), nullptr);
+  ::testing::internal::GetCapturedStderr();
 }
 
 class TwoBitFrontEndTest : public FrontEndTest,

@@ -28,6 +28,7 @@
 #include "zorvel/vendors/intel_openvino/compiler/global_graph.h"
 #include "zorvel/vendors/intel_openvino/compiler/graph_iterator.h"
 #include "zorvel/vendors/intel_openvino/compiler/intel_openvino_options_reader.h"
+#include "zorvel/vendors/intel_openvino/compiler/node_names.h"
 #include "zorvel/vendors/intel_openvino/compiler/npu_optimizer.h"
 #include "zorvel/vendors/intel_openvino/compiler/openvino_compile_context.h"
 #include "zorvel/vendors/intel_openvino/compiler/openvino_runtime_release.h"
@@ -258,7 +259,10 @@ std::shared_ptr<ov::Model> TranslateSubgraph(ZorvelCompilerPlugin plugin, const 
   const ov::frontend::InputModel::Ptr input_model = front_end.load(
       ov::Any(std::static_pointer_cast<ov::frontend::tensorflow_lite::GraphIterator>(iterator)));
   if (log_loaded) ZORVEL_LOG_INFO("Model loaded");
-  return front_end.convert(input_model);
+  std::shared_ptr<ov::Model> model = front_end.convert(input_model);
+  // Before the passes, which name what they create after the nodes they replace.
+  NameUnnamedNodes(model);
+  return model;
 }
 
 // A failure of the call, so an ERROR line that names the entry and the partition.
@@ -350,20 +354,6 @@ uint64_t KvCacheExtent(const ov::Model& model) {
   return extent;
 }
 
-// A node nothing named (the front end's Results, for one) answers with a name drawn from a
-// process-wide instance counter, so its blob would depend on what the process built before, and
-// on other threads. Such nodes are named after their type and place in the model's order instead.
-void NameUnnamedNodes(const ov::Model& model) {
-  size_t position = 0;
-  for (const std::shared_ptr<ov::Node>& node : model.get_ordered_ops()) {
-    if (node->get_friendly_name() == node->get_name()) {
-      node->set_friendly_name(std::string(node->get_type_info().name) + "_" +
-                              std::to_string(position));
-    }
-    ++position;
-  }
-}
-
 // What one partition leaves for the result: its module and, with weight sharing, its record.
 struct CompiledPartition {
   std::string module;
@@ -428,12 +418,14 @@ ZorvelStatus CompilePartition(ZorvelCompilerPlugin plugin, const char* soc_model
   }
   if (sharing.on) out.kv_cache_extent = KvCacheExtent(*ov_model);
 
+  // What the passes and the sharing steps created without a name gets one from the graph too:
+  // the blob stores every node's name, and the bytes must not depend on what ran before.
+  NameUnnamedNodes(ov_model);
   const ov::AnyMap properties = config->properties;
   const ZorvelStatus release_status = CheckRuntimeRelease(config->device, properties, partition);
   if (release_status != kZorvelStatusOk) return release_status;
   ReportRuntimeAndDevices("OpenVINO Compiler", config->device.c_str(), properties);
   ZORVEL_LOG_INFO("Compiling partition %d for device %s", partition, config->device.c_str());
-  NameUnnamedNodes(*ov_model);
   ov::CompiledModel compiled = core.compile_model(ov_model, config->device, properties);
   CustomOStreamBuf buffer;
   std::ostream stream(&buffer);
