@@ -7,25 +7,20 @@
 
 #include "gmock/gmock.h"
 #include "gtest/gtest.h"
+#include "zorvel/host/host_test_util.h"
 
 namespace zorvel::host {
 namespace {
 
 using ::testing::ElementsAre;
 
-// The function pointer in slot `entry` of a table, read by offset as a plug-in sees it.
-template <typename Fn>
-Fn Slot(const HostApiTable* table, int entry) {
-  Fn fn;
-  std::memcpy(&fn, reinterpret_cast<const char*>(table) + 8 * entry, sizeof(fn));
-  return fn;
-}
+using ::zorvel::testing::Slot;
 
 bool SlotIsNull(const HostApiTable* table, int entry) {
   return Slot<void*>(table, entry) == nullptr;
 }
 
-constexpr ZorvelElementType kF32 = kZorvelElementTypeFloat32;
+using ::zorvel::testing::kF32;
 
 // x [1,?,4] f32 and mask (unranked i32) in; w: per-channel constant; b: per-tensor constant
 // without a name; y = FULLY_CONNECTED(x, w, b); z = composite(y); r = RESHAPE(z); out: r.

@@ -6,11 +6,12 @@
 
 #include "gtest/gtest.h"
 #include "zorvel/host/host_api.h"
+#include "zorvel/host/host_test_util.h"
 
 namespace zorvel::host {
 namespace {
 
-constexpr ZorvelElementType kF32 = kZorvelElementTypeFloat32;
+using ::zorvel::testing::kF32;
 
 TEST(HostModelTest, WeightsAreSharedByBufferIdAcrossSubgraphs) {
   HostModel model;

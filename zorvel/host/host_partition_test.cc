@@ -6,6 +6,7 @@
 #include "gmock/gmock.h"
 #include "gtest/gtest.h"
 #include "zorvel/host/host_api.h"
+#include "zorvel/host/host_test_util.h"
 
 namespace zorvel::host {
 namespace {
@@ -13,9 +14,9 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-constexpr ZorvelElementType kF32 = kZorvelElementTypeFloat32;
+using ::zorvel::testing::kF32;
 
-TensorType F32(std::vector<int32_t> dims) { return TensorType::Ranked(kF32, std::move(dims)); }
+using ::zorvel::testing::F32;
 
 std::vector<std::string> Names(const std::vector<HostTensor*>& tensors) {
   std::vector<std::string> names;

@@ -31,7 +31,7 @@ class Random {
   uint64_t state_;
 };
 
-TensorType F32(std::vector<int32_t> dims) {
+TensorType RankedF32(std::vector<int32_t> dims) {
   return TensorType::Ranked(kZorvelElementTypeFloat32, std::move(dims));
 }
 
@@ -50,7 +50,7 @@ TensorId AddPackedWeight(HostSubgraph& sg, SharedWeights* shared, const std::str
 
 TensorId FullyConnected(HostSubgraph& sg, TensorId x, TensorId w, const std::string& name,
                         std::vector<int32_t> dims, std::optional<TensorId> bias = std::nullopt) {
-  const TensorId out = sg.AddTensor(name, F32(std::move(dims)));
+  const TensorId out = sg.AddTensor(name, RankedF32(std::move(dims)));
   std::vector<TensorId> inputs{x, w};
   if (bias) inputs.push_back(*bias);
   sg.AddOp(kZorvelOpCodeFullyConnected, inputs, {out})
@@ -96,10 +96,10 @@ TensorId AddMoEBlock(HostSubgraph& sg, TensorId x, const MoEBlockOptions& option
   for (auto& w : router) w = random.Uniform(-1.5f, 1.5f);
   const TensorId router_w = AddWeightConstant<float>(sg, shared, p + "/router/w", {n, h}, router);
   const TensorId logits = FullyConnected(sg, x, router_w, p + "/router/logits", {t, n});
-  const TensorId probs = sg.AddTensor(p + "/router/probs", F32({t, n}));
+  const TensorId probs = sg.AddTensor(p + "/router/probs", RankedF32({t, n}));
   sg.AddOp(kZorvelOpCodeSoftmax, {logits}, {probs}).SetOption(71, 1.0f);
   const TensorId k_tensor = AddWeightConstant<int32_t>(sg, shared, p + "/router/k", {}, {k});
-  const TensorId values = sg.AddTensor(p + "/router/values", F32({t, k}));
+  const TensorId values = sg.AddTensor(p + "/router/values", RankedF32({t, k}));
   const TensorId ids =
       sg.AddTensor(p + "/router/ids", TensorType::Ranked(kZorvelElementTypeInt32, {t, k}));
   sg.AddOp(kZorvelOpCodeTopkV2, {probs, k_tensor}, {values, ids});
@@ -112,10 +112,10 @@ TensorId AddMoEBlock(HostSubgraph& sg, TensorId x, const MoEBlockOptions& option
     const TensorId id = AddWeightConstant<int32_t>(sg, shared, q + "/id", {}, {e});
     const TensorId hit = sg.AddOp(kZorvelOpCodeEqual, {ids, id}, q + "/hit",
                                   TensorType::Ranked(kZorvelElementTypeBool, {t, k}));
-    const TensorId mask = sg.AddOp(kZorvelOpCodeCast, {hit}, q + "/mask", F32({t, k}));
-    const TensorId masked = sg.AddTensor(q + "/masked", F32({t, k}));
+    const TensorId mask = sg.AddOp(kZorvelOpCodeCast, {hit}, q + "/mask", RankedF32({t, k}));
+    const TensorId masked = sg.AddTensor(q + "/masked", RankedF32({t, k}));
     sg.AddOp(kZorvelOpCodeMul, {mask, values}, {masked}).SetOption(64, 0u);
-    const TensorId weight = sg.AddTensor(q + "/weight", F32({t, 1}));
+    const TensorId weight = sg.AddTensor(q + "/weight", RankedF32({t, 1}));
     sg.AddOp(kZorvelOpCodeSum, {masked, sum_axis}, {weight}).SetOption(45, true);
 
     TensorId gate = 0;
@@ -135,15 +135,15 @@ TensorId AddMoEBlock(HostSubgraph& sg, TensorId x, const MoEBlockOptions& option
       const TensorId gate_up_w =
           AddPackedWeight(sg, shared, q + "/gate_up/w", 2 * i, h, options.weight_type, random);
       const TensorId gate_up = FullyConnected(sg, x, gate_up_w, q + "/gate_up", {t, 2 * i});
-      const TensorId first = sg.AddTensor(q + "/half0", F32({t, i}));
-      const TensorId second = sg.AddTensor(q + "/half1", F32({t, i}));
+      const TensorId first = sg.AddTensor(q + "/half0", RankedF32({t, i}));
+      const TensorId second = sg.AddTensor(q + "/half1", RankedF32({t, i}));
       sg.AddOp(kZorvelOpCodeSplit, {split_axis, gate_up}, {first, second}).SetOption(74, 2);
       gate = options.activation_on_up_half ? second : first;
       up = options.activation_on_up_half ? first : second;
     }
     // The gated product reads the gate's activation; an ungated expert activates its projection.
     const TensorId activated = options.gated ? gate : up;
-    const TensorId act = sg.AddTensor(q + "/act", F32({t, i}));
+    const TensorId act = sg.AddTensor(q + "/act", RankedF32({t, i}));
     switch (options.activation) {
       case MoEActivation::kGeluTanh:
       case MoEActivation::kGeluErf:
@@ -153,7 +153,7 @@ TensorId AddMoEBlock(HostSubgraph& sg, TensorId x, const MoEBlockOptions& option
       case MoEActivation::kSwish:
       case MoEActivation::kSwishSigmoidFirst: {
         const TensorId sigmoid =
-            sg.AddOp(kZorvelOpCodeLogistic, {activated}, q + "/sigmoid", F32({t, i}));
+            sg.AddOp(kZorvelOpCodeLogistic, {activated}, q + "/sigmoid", RankedF32({t, i}));
         const bool sigmoid_first = options.activation == MoEActivation::kSwishSigmoidFirst;
         sg.AddOp(kZorvelOpCodeMul,
                  sigmoid_first ? std::vector<TensorId>{sigmoid, activated}
@@ -165,7 +165,7 @@ TensorId AddMoEBlock(HostSubgraph& sg, TensorId x, const MoEBlockOptions& option
     }
     TensorId hidden = act;
     if (options.gated) {
-      hidden = sg.AddTensor(q + "/hidden", F32({t, i}));
+      hidden = sg.AddTensor(q + "/hidden", RankedF32({t, i}));
       sg.AddOp(kZorvelOpCodeMul, {act, up}, {hidden}).SetOption(64, 0u);
     }
     const TensorId down_w =
@@ -181,16 +181,16 @@ TensorId AddMoEBlock(HostSubgraph& sg, TensorId x, const MoEBlockOptions& option
       std::vector<float> scale(static_cast<size_t>(h));
       for (auto& v : scale) v = random.Uniform(0.5f, 2.0f);
       const TensorId scale_c = AddWeightConstant<float>(sg, shared, q + "/out_scale", {h}, scale);
-      const TensorId scaled = sg.AddTensor(q + "/scaled", F32({t, h}));
+      const TensorId scaled = sg.AddTensor(q + "/scaled", RankedF32({t, h}));
       sg.AddOp(kZorvelOpCodeMul, {down, scale_c}, {scaled}).SetOption(64, 0u);
       down = scaled;
     }
-    const TensorId weighted = sg.AddTensor(q + "/weighted", F32({t, h}));
+    const TensorId weighted = sg.AddTensor(q + "/weighted", RankedF32({t, h}));
     sg.AddOp(kZorvelOpCodeMul, {weight, down}, {weighted}).SetOption(64, 0u);
     if (e == 0) {
       acc = weighted;
     } else {
-      const TensorId sum = sg.AddTensor(e == n - 1 ? p + "/out" : q + "/sum", F32({t, h}));
+      const TensorId sum = sg.AddTensor(e == n - 1 ? p + "/out" : q + "/sum", RankedF32({t, h}));
       sg.AddOp(kZorvelOpCodeAdd, {acc, weighted}, {sum}).SetOption(63, 0u);
       acc = sum;
     }
@@ -201,7 +201,7 @@ TensorId AddMoEBlock(HostSubgraph& sg, TensorId x, const MoEBlockOptions& option
 HostSubgraph& AddMoESubgraph(HostModel& model, const MoEBlockOptions& options, int layers) {
   if (layers < 1) throw std::invalid_argument("MoE subgraph: at least one layer");
   HostSubgraph& sg = model.AddSubgraph();
-  TensorId x = sg.AddInput("x", F32({options.tokens, options.hidden}));
+  TensorId x = sg.AddInput("x", RankedF32({options.tokens, options.hidden}));
   for (int l = 0; l < layers; ++l) {
     MoEBlockOptions layer = options;
     layer.seed = options.seed + static_cast<uint32_t>(l);

@@ -16,6 +16,7 @@
 #include "gtest/gtest.h"
 #include "zorvel/host/host_api.h"
 #include "zorvel/host/host_partition.h"
+#include "zorvel/host/host_test_util.h"
 
 namespace zorvel::host {
 namespace {
@@ -52,12 +53,7 @@ std::string ModelPath(const std::string& name) {
 
 // --- Reading back through the host API table, as the plug-in does -------------------------------
 
-template <typename Fn>
-Fn Slot(const HostApiTable* table, int entry) {
-  Fn fn;
-  std::memcpy(&fn, reinterpret_cast<const char*>(table) + 8 * entry, sizeof(fn));
-  return fn;
-}
+using ::zorvel::testing::Slot;
 
 class TableView {
  public:

@@ -28,6 +28,7 @@
 #include "zorvel/compiler/cc/zorvel_model.h"
 #include "zorvel/host/host_api.h"
 #include "zorvel/host/host_model.h"
+#include "zorvel/host/host_test_util.h"
 #include "zorvel/vendors/intel_openvino/compiler/graph_iterator.h"
 #include "zorvel/vendors/intel_openvino/compiler/npu_optimizer.h"
 #include "zorvel/vendors/intel_openvino/compiler/openvino_compile_context.h"
@@ -49,26 +50,17 @@ using ::zorvel::host::HostSubgraph;
 using ::zorvel::host::TensorId;
 using ::zorvel::host::TensorType;
 
-template <typename Body>
-std::string LogOf(Body body) {
-  ::testing::internal::CaptureStderr();
-  body();
-  return ::testing::internal::GetCapturedStderr();
-}
+using ::zorvel::testing::LogOf;
 
-std::vector<uint8_t> Bytes(size_t n, uint8_t seed) {
+std::vector<uint8_t> SeededBytes(size_t n, uint8_t seed) {
   std::vector<uint8_t> bytes(n);
   for (size_t i = 0; i < n; ++i) bytes[i] = static_cast<uint8_t>(seed + 5 * i + (i >> 3));
   return bytes;
 }
 
-std::vector<uint8_t> FloatBytes(const std::vector<float>& values) {
-  std::vector<uint8_t> bytes(values.size() * sizeof(float));
-  std::memcpy(bytes.data(), values.data(), bytes.size());
-  return bytes;
-}
+using ::zorvel::testing::FloatBytes;
 
-std::vector<float> Ramp(size_t n, float scale, float offset) {
+std::vector<float> RampMod13(size_t n, float scale, float offset) {
   std::vector<float> values(n);
   for (size_t i = 0; i < n; ++i) values[i] = offset + scale * static_cast<float>((i * 7) % 13);
   return values;
@@ -143,8 +135,8 @@ TEST(MakeBankNameTest, EmptyPoolIsTheFingerprintOfNoBytes) {
 }
 
 TEST(MakeBankNameTest, HashesTheIdAndContentFingerprintOfEveryEntryLittleEndian) {
-  const std::vector<uint8_t> a = Bytes(40, 1);
-  const std::vector<uint8_t> b = Bytes(7, 2);
+  const std::vector<uint8_t> a = SeededBytes(40, 1);
+  const std::vector<uint8_t> b = SeededBytes(7, 2);
   const std::vector<PoolEntry> pool = {{-1, 0, a.data(), a.size()}, {9, 40, b.data(), b.size()}};
 
   // Worked out byte by byte: the id zero-extended from 32 bits, then the content fingerprint.
@@ -166,7 +158,7 @@ TEST(MakeBankNameTest, HashesTheIdAndContentFingerprintOfEveryEntryLittleEndian)
 }
 
 TEST(MakeBankNameTest, FollowsIdsAndContentsNotAddresses) {
-  std::vector<uint8_t> a = Bytes(64, 3);
+  std::vector<uint8_t> a = SeededBytes(64, 3);
   const std::vector<uint8_t> a_copy = a;
   const std::string name = MakeBankName({{{4, 0, a.data(), a.size()}}});
   EXPECT_EQ(MakeBankName({{{4, 0, a_copy.data(), a_copy.size()}}}), name);
@@ -178,7 +170,7 @@ TEST(MakeBankNameTest, FollowsIdsAndContentsNotAddresses) {
 // --- Pool --------------------------------------------------------------------------------------
 
 TEST_F(HostBankTest, PoolLaysBuffersOutByAscendingIdWithoutGaps) {
-  AddHostBuffers({{5, "w5", Bytes(100, 1)}, {2, "w2", Bytes(40, 2)}});
+  AddHostBuffers({{5, "w5", SeededBytes(100, 1)}, {2, "w2", SeededBytes(40, 2)}});
   std::vector<PoolEntry> pool;
   const std::string log = LogOf([&] { pool = BuildSharedPool({}, bank_, /*prune=*/false); });
   EXPECT_TRUE(bank_.finalized());
@@ -194,10 +186,12 @@ TEST_F(HostBankTest, PoolLaysBuffersOutByAscendingIdWithoutGaps) {
 }
 
 TEST_F(HostBankTest, NpuPrunesBuffersNoHarvestedModelStillHolds) {
-  AddHostBuffers({{0, "kept", Bytes(30, 1)}, {1, "gone", Bytes(20, 2)}, {2, "also", Bytes(8, 3)}});
+  AddHostBuffers({{0, "kept", SeededBytes(30, 1)},
+                  {1, "gone", SeededBytes(20, 2)},
+                  {2, "also", SeededBytes(8, 3)}});
   // The harvested model kept "kept" and a generated constant; "gone" was superseded.
-  auto stacked =
-      MakeConstant("zorvel.stacked:moe_layer_0.up_packed", ov::element::u8, {12}, Bytes(12, 4));
+  auto stacked = MakeConstant("zorvel.stacked:moe_layer_0.up_packed", ov::element::u8, {12},
+                              SeededBytes(12, 4));
   stacked->get_rt_info()[GeneratedConstantRtKey()] =
       ZorvelGeneratedConstantAttribute(stacked->get_friendly_name());
   auto model = SumModel(ov::element::u8, {1},
@@ -215,11 +209,11 @@ TEST_F(HostBankTest, NpuPrunesBuffersNoHarvestedModelStillHolds) {
   ASSERT_EQ(pool.size(), 2u);
   EXPECT_EQ(std::tie(pool[0].id, pool[0].offset, pool[0].size), std::make_tuple(0, 0ull, 30ull));
   EXPECT_EQ(std::tie(pool[1].id, pool[1].offset, pool[1].size), std::make_tuple(3, 30ull, 12ull));
-  EXPECT_EQ(std::vector<uint8_t>(pool[1].data, pool[1].data + 12), Bytes(12, 4));
+  EXPECT_EQ(std::vector<uint8_t>(pool[1].data, pool[1].data + 12), SeededBytes(12, 4));
 }
 
 TEST_F(HostBankTest, GpuPoolHoldsEveryHostBuffer) {
-  AddHostBuffers({{0, "a", Bytes(30, 1)}, {1, "b", Bytes(20, 2)}});
+  AddHostBuffers({{0, "a", SeededBytes(30, 1)}, {1, "b", SeededBytes(20, 2)}});
   std::vector<PoolEntry> pool;
   const std::string log = LogOf([&] { pool = BuildSharedPool({}, bank_, /*prune=*/false); });
   EXPECT_THAT(log, Not(HasSubstr("pruned")));
@@ -244,15 +238,15 @@ std::shared_ptr<Constant> Generated(const std::string& name, const std::string& 
 }
 
 TEST_F(HostBankTest, HarvestRegistersGeneratedConstantsAndRecordsEveryName) {
-  AddHostBuffers({{0, "host_w", Bytes(4, 1)}});
+  AddHostBuffers({{0, "host_w", SeededBytes(4, 1)}});
   const std::string key = StackedKey(0, "up_scale");
   // A host-named constant carrying the attribute is a host constant: it is not registered again.
-  auto host_named = Generated("host_w", "host_w", Bytes(4, 9));
-  auto model =
-      SumModel(ov::element::u8, {4},
-               {host_named, Generated(key, key, Bytes(4, 2)),
-                Generated("renamed", key + "x", Bytes(4, 3)), Generated("keyless", "", Bytes(4, 4)),
-                MakeConstant("plain", ov::element::u8, {4}, Bytes(4, 5))});
+  auto host_named = Generated("host_w", "host_w", SeededBytes(4, 9));
+  auto model = SumModel(ov::element::u8, {4},
+                        {host_named, Generated(key, key, SeededBytes(4, 2)),
+                         Generated("renamed", key + "x", SeededBytes(4, 3)),
+                         Generated("keyless", "", SeededBytes(4, 4)),
+                         MakeConstant("plain", ov::element::u8, {4}, SeededBytes(4, 5))});
   ReferencedNames referenced;
   const std::string log = LogOf([&] { HarvestSharedConstants(model, bank_, referenced); });
   EXPECT_THAT(referenced, UnorderedElementsAre("host_w", key, "renamed", "keyless", "plain"));
@@ -268,7 +262,7 @@ TEST_F(HostBankTest, HarvestRegistersGeneratedConstantsAndRecordsEveryName) {
               HasSubstr("] HarvestSharedConstants: registered 1 generated/derived constants\n"));
 
   // A second partition producing the same constant counts again and conflicts with nothing.
-  auto again = SumModel(ov::element::u8, {4}, {Generated(key, key, Bytes(4, 2))});
+  auto again = SumModel(ov::element::u8, {4}, {Generated(key, key, SeededBytes(4, 2))});
   const std::string second = LogOf([&] { HarvestSharedConstants(again, bank_, referenced); });
   EXPECT_THAT(second, Not(HasSubstr("ERROR")));
   EXPECT_THAT(second, HasSubstr("registered 1 generated/derived constants"));
@@ -277,7 +271,7 @@ TEST_F(HostBankTest, HarvestRegistersGeneratedConstantsAndRecordsEveryName) {
   EXPECT_EQ(bank_.BufferCount(), 2u);
   ASSERT_EQ(bank_.FindBufferId(key), std::optional<int32_t>(1));
   const BufferView view = *bank_.FindBuffer(1);
-  EXPECT_EQ(std::vector<uint8_t>(view.data, view.data + view.size), Bytes(4, 2));
+  EXPECT_EQ(std::vector<uint8_t>(view.data, view.data + view.size), SeededBytes(4, 2));
   EXPECT_EQ(bank_.FindBufferId("renamed"), std::nullopt);
   EXPECT_EQ(bank_.FindBufferId(key + "x"), std::nullopt);
   EXPECT_EQ(bank_.FindBufferId("keyless"), std::nullopt);
@@ -298,11 +292,13 @@ SharedPool PoolOf(WeightBank& bank, const ReferencedNames& referenced, bool prun
 }
 
 TEST_F(HostBankTest, AliasedConstantsViewThePoolAndCarryTheirOffset) {
-  AddHostBuffers({{0, "small", Bytes(15, 1)}, {1, "edge", Bytes(16, 2)}, {2, "f", Bytes(64, 3)}});
+  AddHostBuffers({{0, "small", SeededBytes(15, 1)},
+                  {1, "edge", SeededBytes(16, 2)},
+                  {2, "f", SeededBytes(64, 3)}});
   const SharedPool pool = PoolOf(bank_, {}, false);
-  auto small = MakeConstant("small", ov::element::u8, {15}, Bytes(15, 1));
-  auto edge = MakeConstant("edge", ov::element::u8, {16}, Bytes(16, 2));
-  auto f = MakeConstant("f", ov::element::f32, {16}, Bytes(64, 3));
+  auto small = MakeConstant("small", ov::element::u8, {15}, SeededBytes(15, 1));
+  auto edge = MakeConstant("edge", ov::element::u8, {16}, SeededBytes(16, 2));
+  auto f = MakeConstant("f", ov::element::f32, {16}, SeededBytes(64, 3));
   edge->get_output_tensor(0).set_names({"edge", "edge:0"});
   auto model_u8 = SumModel(ov::element::u8, {15}, {small});
   auto model = SumModel(ov::element::u8, {16}, {edge});
@@ -349,15 +345,17 @@ TEST_F(HostBankTest, AliasedConstantsViewThePoolAndCarryTheirOffset) {
 // A harvested model kept for later views the bank's bytes instead of holding copies, and reads as
 // the same constants; what the pool does not take gets its own bytes back.
 TEST_F(HostBankTest, KeptModelsViewBankBytesUntilAliasedOrGivenTheirOwnAgain) {
-  AddHostBuffers({{0, "w", Bytes(32, 1)}, {1, "small", Bytes(15, 2)}, {2, "moved", Bytes(32, 3)}});
+  AddHostBuffers({{0, "w", SeededBytes(32, 1)},
+                  {1, "small", SeededBytes(15, 2)},
+                  {2, "moved", SeededBytes(32, 3)}});
   const std::string key = StackedKey(0, "down");
-  auto w = MakeConstant("w", ov::element::u8, {32}, Bytes(32, 1));
+  auto w = MakeConstant("w", ov::element::u8, {32}, SeededBytes(32, 1));
   w->get_output_tensor(0).set_names({"w", "w:0"});
   w->get_rt_info()["note"] = std::string("kept");
-  auto small = MakeConstant("small", ov::element::u8, {32}, Bytes(32, 2));  // other length
-  auto small15 = MakeConstant("small", ov::element::u8, {15}, Bytes(15, 2));
-  auto altered = MakeConstant("moved", ov::element::u8, {32}, Bytes(32, 4));
-  auto generated = Generated(key, key, Bytes(32, 5));
+  auto small = MakeConstant("small", ov::element::u8, {32}, SeededBytes(32, 2));  // other length
+  auto small15 = MakeConstant("small", ov::element::u8, {15}, SeededBytes(15, 2));
+  auto altered = MakeConstant("moved", ov::element::u8, {32}, SeededBytes(32, 4));
+  auto generated = Generated(key, key, SeededBytes(32, 5));
   auto model = SumModel(ov::element::u8, {32}, {w, small, altered, generated});
   auto model15 = SumModel(ov::element::u8, {15}, {small15});
   ReferencedNames referenced;
@@ -383,7 +381,7 @@ TEST_F(HostBankTest, KeptModelsViewBankBytesUntilAliasedOrGivenTheirOwnAgain) {
 
   // A later partition maps "w" to a buffer of other bytes: the pool cannot take the view, which
   // must not stay on the bank's memory.
-  AddHostBuffers({{3, "w", Bytes(32, 7)}});
+  AddHostBuffers({{3, "w", SeededBytes(32, 7)}});
   const SharedPool pool = PoolOf(bank_, referenced, true);
   uint64_t aliased = 0;
   LogOf([&] { aliased = AliasToSharedPool(model, bank_, pool.offsets, 0); });
@@ -403,10 +401,10 @@ TEST_F(HostBankTest, KeptModelsViewBankBytesUntilAliasedOrGivenTheirOwnAgain) {
 
 TEST_F(HostBankTest, SubByteConstantsCountWholeBytes) {
   // 32 u4 elements are 16 bytes: a candidate; 30 are 15 bytes: too small.
-  AddHostBuffers({{0, "q16", Bytes(16, 1)}, {1, "q15", Bytes(15, 2)}});
+  AddHostBuffers({{0, "q16", SeededBytes(16, 1)}, {1, "q15", SeededBytes(15, 2)}});
   const SharedPool pool = PoolOf(bank_, {}, false);
-  auto q16 = MakeConstant("q16", ov::element::u4, {32}, Bytes(16, 1));
-  auto q15 = MakeConstant("q15", ov::element::u4, {30}, Bytes(15, 2));
+  auto q16 = MakeConstant("q16", ov::element::u4, {32}, SeededBytes(16, 1));
+  auto q15 = MakeConstant("q15", ov::element::u4, {30}, SeededBytes(15, 2));
   auto model = std::make_shared<ov::Model>(ov::OutputVector{q16, q15}, ov::ParameterVector{});
   uint64_t aliased = 0;
   LogOf([&] { aliased = AliasToSharedPool(model, bank_, pool.offsets, 0); });
@@ -416,23 +414,23 @@ TEST_F(HostBankTest, SubByteConstantsCountWholeBytes) {
 }
 
 TEST_F(HostBankTest, ConstantsThatDoNotMatchThePoolKeepTheirBytesAndNoPoolReference) {
-  AddHostBuffers({{0, "altered", Bytes(32, 1)},
-                  {1, "resized", Bytes(32, 2)},
-                  {2, "tagged", Bytes(32, 3)},
-                  {3, "pruned", Bytes(32, 4)}});
+  AddHostBuffers({{0, "altered", SeededBytes(32, 1)},
+                  {1, "resized", SeededBytes(32, 2)},
+                  {2, "tagged", SeededBytes(32, 3)},
+                  {3, "pruned", SeededBytes(32, 4)}});
   ReferencedNames referenced = {"altered", "resized", "tagged"};
   const SharedPool pool = PoolOf(bank_, referenced, /*prune=*/true);
   ASSERT_EQ(pool.offsets.count(3), 0u);
 
-  std::vector<uint8_t> changed = Bytes(32, 1);
+  std::vector<uint8_t> changed = SeededBytes(32, 1);
   changed[17] ^= 0x3;  // e.g. 2-bit weights re-encoded for the device
   auto altered = MakeConstant("altered", ov::element::u8, {32}, changed);
-  auto resized = MakeConstant("resized", ov::element::u8, {64}, Bytes(64, 2));
-  auto tagged = MakeConstant("tagged", ov::element::u8, {32}, Bytes(32, 5));
+  auto resized = MakeConstant("resized", ov::element::u8, {64}, SeededBytes(64, 2));
+  auto tagged = MakeConstant("tagged", ov::element::u8, {32}, SeededBytes(32, 5));
   tagged->get_rt_info()[ov::WeightlessCacheAttribute::get_type_info_static()] =
       ov::WeightlessCacheAttribute(32, 1000, ov::element::u8);
-  auto pruned = MakeConstant("pruned", ov::element::u8, {32}, Bytes(32, 4));
-  auto unknown = MakeConstant("unknown", ov::element::u8, {32}, Bytes(32, 1));
+  auto pruned = MakeConstant("pruned", ov::element::u8, {32}, SeededBytes(32, 4));
+  auto unknown = MakeConstant("unknown", ov::element::u8, {32}, SeededBytes(32, 1));
   auto model = std::make_shared<ov::Model>(
       ov::OutputVector{altered, resized, tagged, pruned, unknown}, ov::ParameterVector{});
 
@@ -453,17 +451,15 @@ TEST_F(HostBankTest, ConstantsThatDoNotMatchThePoolKeepTheirBytesAndNoPoolRefere
 
 // --- End to end: translated host partitions on the devices ---------------------------------------
 
-TensorType F32(std::vector<int32_t> dims) {
-  return TensorType::Ranked(kZorvelElementTypeFloat32, std::move(dims));
-}
+using ::zorvel::testing::F32;
 
 // Two host partitions over x [1,16]: FULLY_CONNECTED with the shared weight w [16,16] and an ADD of
 // the shared bias b [16]; partition 1 adds its own constant c [16].
 class SharedPartitionsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    w_ = model_.AddBuffer(FloatBytes(Ramp(256, 0.03f, -0.2f)));
-    b_ = model_.AddBuffer(FloatBytes(Ramp(16, 0.5f, -1.0f)));
+    w_ = model_.AddBuffer(FloatBytes(RampMod13(256, 0.03f, -0.2f)));
+    b_ = model_.AddBuffer(FloatBytes(RampMod13(16, 0.5f, -1.0f)));
     for (int p = 0; p < 2; ++p) {
       HostSubgraph& sg = model_.AddSubgraph();
       const TensorId x = sg.AddInput("x", F32({1, 16}));
@@ -476,7 +472,7 @@ class SharedPartitionsTest : public ::testing::Test {
       const TensorId b = sg.AddConstant("b", F32({16}), b_);
       TensorId y = sg.AddOp(kZorvelOpCodeAdd, {fc, b}, "biased", F32({1, 16}));
       if (p == 1) {
-        const TensorId c = sg.AddConstant<float>("c", {16}, Ramp(16, 0.25f, 0.1f));
+        const TensorId c = sg.AddConstant<float>("c", {16}, RampMod13(16, 0.25f, 0.1f));
         y = sg.AddOp(kZorvelOpCodeMul, {y, c}, "scaled", F32({1, 16}));
       }
       sg.AddOutput(y);
@@ -499,7 +495,7 @@ class SharedPartitionsTest : public ::testing::Test {
 
   static ov::Tensor Input() {
     ov::Tensor input(ov::element::f32, {1, 16});
-    const std::vector<float> values = Ramp(16, 0.3f, -1.5f);
+    const std::vector<float> values = RampMod13(16, 0.3f, -1.5f);
     std::copy(values.begin(), values.end(), input.data<float>());
     return input;
   }
@@ -564,7 +560,8 @@ TEST_F(SharedPartitionsTest, WeightlessNpuBlobsImportedWithThePoolMatchTheUnalia
     if (i == 1) {
       auto c = FindConstant(model, "c");
       ASSERT_NE(c, nullptr);
-      auto changed = MakeConstant("c", ov::element::f32, {16}, FloatBytes(Ramp(16, 0.5f, 0.2f)));
+      auto changed =
+          MakeConstant("c", ov::element::f32, {16}, FloatBytes(RampMod13(16, 0.5f, 0.2f)));
       ov::replace_node(c, changed);
     }
     const std::vector<float> expected = Evaluate(model);
@@ -604,20 +601,20 @@ TEST_F(SharedPartitionsTest, WeightlessNpuBlobsImportedWithThePoolMatchTheUnalia
 // --- GPU parameters ----------------------------------------------------------------------------
 
 TEST_F(HostBankTest, GpuConvertsOnlyMatchingConstantsAboveTheSizeLimit) {
-  AddHostBuffers({{0, "inline", Bytes(256, 1)},
-                  {1, "big", Bytes(257, 2)},
-                  {2, "altered", Bytes(300, 3)},
-                  {3, "twice", Bytes(260, 4)}});
-  std::vector<uint8_t> changed = Bytes(300, 3);
+  AddHostBuffers({{0, "inline", SeededBytes(256, 1)},
+                  {1, "big", SeededBytes(257, 2)},
+                  {2, "altered", SeededBytes(300, 3)},
+                  {3, "twice", SeededBytes(260, 4)}});
+  std::vector<uint8_t> changed = SeededBytes(300, 3);
   changed[0] ^= 1;
-  auto twice_a = MakeConstant("twice", ov::element::u8, {260}, Bytes(260, 4));
-  auto twice_b = MakeConstant("twice", ov::element::u8, {260}, Bytes(260, 4));
+  auto twice_a = MakeConstant("twice", ov::element::u8, {260}, SeededBytes(260, 4));
+  auto twice_b = MakeConstant("twice", ov::element::u8, {260}, SeededBytes(260, 4));
   auto model = std::make_shared<ov::Model>(
-      ov::OutputVector{MakeConstant("inline", ov::element::u8, {256}, Bytes(256, 1)),
-                       MakeConstant("big", ov::element::u8, {257}, Bytes(257, 2)),
+      ov::OutputVector{MakeConstant("inline", ov::element::u8, {256}, SeededBytes(256, 1)),
+                       MakeConstant("big", ov::element::u8, {257}, SeededBytes(257, 2)),
                        MakeConstant("altered", ov::element::u8, {300}, changed),
-                       MakeConstant("unknown", ov::element::u8, {300}, Bytes(300, 3)), twice_a,
-                       twice_b},
+                       MakeConstant("unknown", ov::element::u8, {300}, SeededBytes(300, 3)),
+                       twice_a, twice_b},
       ov::ParameterVector{});
 
   ParameterIds ids = {{"earlier", 7}};

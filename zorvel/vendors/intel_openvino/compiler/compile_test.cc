@@ -22,6 +22,7 @@
 #include "zorvel/host/attention_block.h"
 #include "zorvel/host/host_api.h"
 #include "zorvel/host/host_model.h"
+#include "zorvel/host/host_test_util.h"
 #include "zorvel/vendors/intel_openvino/compiler/graph_iterator.h"
 #include "zorvel/vendors/intel_openvino/compiler/partition_blob.h"
 #include "zorvel/vendors/intel_openvino/compiler/plugin_test_util.h"
@@ -39,15 +40,9 @@ using ::zorvel::host::TensorType;
 constexpr int kGetNumModelSubgraphs = 1;
 constexpr int kGetModelSubgraph = 2;
 
-TensorType F32(std::vector<int32_t> dims) {
-  return TensorType::Ranked(kZorvelElementTypeFloat32, std::move(dims));
-}
+using ::zorvel::testing::F32;
 
-std::vector<float> Ramp(size_t n, float scale, float offset) {
-  std::vector<float> values(n);
-  for (size_t i = 0; i < n; ++i) values[i] = offset + scale * static_cast<float>((i * 7) % 11);
-  return values;
-}
+using ::zorvel::testing::Ramp;
 
 // x [1,4,4,2] -> 1x1 CONV_2D (3 filters, bias, fused RELU) -> ADD of a constant -> y [1,4,4,3].
 void AddCnnSubgraph(HostModel& model) {

@@ -12,6 +12,7 @@
 #include "logging/zorvel_logging.h"
 #include "zorvel/host/host_api.h"
 #include "zorvel/host/host_model.h"
+#include "zorvel/host/host_test_util.h"
 
 namespace zorvel::openvino {
 namespace {
@@ -41,9 +42,7 @@ void ExpectHolds(const ov::Any& any, const Value& expected) {
       expected);
 }
 
-TensorType F32(std::vector<int32_t> dims) {
-  return TensorType::Ranked(kZorvelElementTypeFloat32, std::move(dims));
-}
+using ::zorvel::testing::F32;
 
 class DecoderTest : public ::testing::Test {
  protected:

@@ -35,7 +35,7 @@ std::vector<float> Values(size_t n, float scale, float offset) {
   return v;
 }
 
-std::string Bytes(const std::vector<float>& values) {
+std::string FloatString(const std::vector<float>& values) {
   return std::string(reinterpret_cast<const char*>(values.data()), values.size() * sizeof(float));
 }
 
@@ -133,7 +133,7 @@ class GlobalGraphLoaderTest : public ::testing::Test {
   const std::vector<float> bias_;
   const std::vector<float> input_;
   const std::string other_ = std::string(64, '\x5a');
-  const std::string weight_bytes_ = Bytes(weights_);
+  const std::string weight_bytes_ = FloatString(weights_);
 };
 
 TEST_F(GlobalGraphLoaderTest, NpuAndGpuPartitionsRunOnThePool) {

@@ -17,6 +17,7 @@
 #include "openvino/runtime/tensor.hpp"
 #include "zorvel/host/host_api.h"
 #include "zorvel/host/host_model.h"
+#include "zorvel/host/host_test_util.h"
 #include "zorvel/vendors/intel_openvino/compiler/decoder.h"
 
 namespace zorvel::openvino {
@@ -36,9 +37,7 @@ using DecoderBaseOperation = ::ov::frontend::tensorflow_lite::DecoderBaseOperati
 using DecoderBaseTensor = ::ov::frontend::tensorflow_lite::DecoderBaseTensor;
 using TensorMetaInfo = ::ov::frontend::tensorflow_lite::TensorMetaInfo;
 
-TensorType F32(std::vector<int32_t> dims) {
-  return TensorType::Ranked(kZorvelElementTypeFloat32, std::move(dims));
-}
+using ::zorvel::testing::F32;
 
 class GraphIteratorTest : public ::testing::Test {
  protected:

@@ -26,7 +26,7 @@ using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Not;
 
-std::shared_ptr<ov::op::v0::Parameter> Param(ov::element::Type type, ov::Shape shape) {
+std::shared_ptr<ov::op::v0::Parameter> TypedParam(ov::element::Type type, ov::Shape shape) {
   return std::make_shared<ov::op::v0::Parameter>(type, ov::PartialShape(shape));
 }
 
@@ -45,10 +45,10 @@ std::shared_ptr<ov::Model> NamedResults(std::shared_ptr<ov::Model> model) {
 
 // x + (1 + 2) beside sign(i): a foldable constant branch and an integer Sign.
 std::shared_ptr<ov::Model> FoldableModelWithIntegerSign() {
-  auto x = Param(ov::element::f32, {2});
+  auto x = TypedParam(ov::element::f32, {2});
   auto sum = std::make_shared<ov::op::v1::Add>(Scalar(1), Scalar(2));
   auto add = std::make_shared<ov::op::v1::Add>(x, sum);
-  auto i = Param(ov::element::i32, {3});
+  auto i = TypedParam(ov::element::i32, {3});
   auto sign = std::make_shared<ov::op::v0::Sign>(i);
   sign->set_friendly_name("sign");
   return NamedResults(
@@ -85,9 +85,9 @@ TEST(OptimizeForNpu, NpuWithEveryFlagOffStillFoldsAndCastsSign) {
   EXPECT_FALSE(result.moe_multi_token);
   EXPECT_EQ(result.hfa_decomposed_count, 0u);
 
-  auto x = Param(ov::element::f32, {2});
+  auto x = TypedParam(ov::element::f32, {2});
   auto add = std::make_shared<ov::op::v1::Add>(x, Scalar(3));
-  auto i = Param(ov::element::i32, {3});
+  auto i = TypedParam(ov::element::i32, {3});
   auto to_float = std::make_shared<ov::op::v0::Convert>(i, ov::element::f32);
   auto sign = std::make_shared<ov::op::v0::Sign>(to_float);
   auto back = std::make_shared<ov::op::v0::Convert>(sign, ov::element::i32);
@@ -133,7 +133,7 @@ TEST(CastIntegerSignToFloat, IntegerSignMovesToFloatUnderItsName) {
 
 TEST(CastIntegerSignToFloat, RealAndBooleanInputs) {
   for (ov::element::Type type : {ov::element::f16, ov::element::f32}) {
-    auto p = Param(type, {4});
+    auto p = TypedParam(type, {4});
     auto model = std::make_shared<ov::Model>(
         ov::OutputVector{std::make_shared<ov::op::v0::Sign>(p)}, ov::ParameterVector{p});
     ov::pass::Manager manager;
@@ -141,7 +141,7 @@ TEST(CastIntegerSignToFloat, RealAndBooleanInputs) {
     manager.run_passes(model);
     EXPECT_EQ(count_ops_of_type<ov::op::v0::Convert>(model), 0u) << type;
   }
-  auto b = Param(ov::element::i8, {4});
+  auto b = TypedParam(ov::element::i8, {4});
   auto model = std::make_shared<ov::Model>(ov::OutputVector{std::make_shared<ov::op::v0::Sign>(b)},
                                            ov::ParameterVector{b});
   ov::pass::Manager manager;
@@ -156,8 +156,8 @@ std::shared_ptr<ov::Node> FakeQuantizeOf(const ov::Output<ov::Node>& input) {
 }
 
 TEST(EliminateMatMulFakeQuantize, QuantizeAfterASoleMatMulIsDropped) {
-  auto a = Param(ov::element::f32, {2, 3});
-  auto b = Param(ov::element::f32, {3, 4});
+  auto a = TypedParam(ov::element::f32, {2, 3});
+  auto b = TypedParam(ov::element::f32, {3, 4});
   auto matmul = std::make_shared<ov::op::v0::MatMul>(a, b);
   matmul->set_friendly_name("mm");
   auto relu = std::make_shared<ov::op::v0::Relu>(FakeQuantizeOf(matmul));
@@ -166,8 +166,8 @@ TEST(EliminateMatMulFakeQuantize, QuantizeAfterASoleMatMulIsDropped) {
   config.optimize_fq_after_matmul = true;
   OptimizeForNpu(config, model);
 
-  auto ra = Param(ov::element::f32, {2, 3});
-  auto rb = Param(ov::element::f32, {3, 4});
+  auto ra = TypedParam(ov::element::f32, {2, 3});
+  auto rb = TypedParam(ov::element::f32, {3, 4});
   auto expected = std::make_shared<ov::Model>(ov::OutputVector{std::make_shared<ov::op::v0::Relu>(
                                                   std::make_shared<ov::op::v0::MatMul>(ra, rb))},
                                               ov::ParameterVector{ra, rb});
@@ -178,8 +178,8 @@ TEST(EliminateMatMulFakeQuantize, QuantizeAfterASoleMatMulIsDropped) {
 
 TEST(EliminateMatMulFakeQuantize, KeptWhenSwitchedOffOrTheMatMulHasAnotherConsumer) {
   for (const bool second_consumer : {false, true}) {
-    auto a = Param(ov::element::f32, {2, 3});
-    auto b = Param(ov::element::f32, {3, 4});
+    auto a = TypedParam(ov::element::f32, {2, 3});
+    auto b = TypedParam(ov::element::f32, {3, 4});
     auto matmul = std::make_shared<ov::op::v0::MatMul>(a, b);
     ov::OutputVector outputs{FakeQuantizeOf(matmul)};
     if (second_consumer) outputs.push_back(std::make_shared<ov::op::v0::Relu>(matmul));

@@ -35,16 +35,16 @@ std::shared_ptr<ov::op::v0::Parameter> Input(ov::Shape shape) {
 }
 
 // Runs the pass with the log captured; DEBUG lines are let through.
-struct PassRun {
+struct SplitRun {
   bool changed = false;
   std::string log;
 };
-PassRun RunPass(const std::shared_ptr<ov::Model>& model) {
+SplitRun RunSplit(const std::shared_ptr<ov::Model>& model) {
   ZorvelLogSeverity before = kZorvelLogSeverityInfo;
   ZorvelGetMinLoggerSeverity(ZorvelGetDefaultLogger(), &before);
   ZorvelSetMinLoggerSeverity(ZorvelGetDefaultLogger(), kZorvelLogSeverityDebug);
   ::testing::internal::CaptureStderr();
-  PassRun run;
+  SplitRun run;
   run.changed = SplitSharedConstants().run_on_model(model);
   run.log = ::testing::internal::GetCapturedStderr();
   ZorvelSetMinLoggerSeverity(ZorvelGetDefaultLogger(), before);
@@ -79,7 +79,7 @@ TEST(SplitSharedConstants, Shared512ConstantGetsOneCopyPerExtraConsumer) {
   const std::vector<ov::Input<ov::Node>> order(targets.begin(), targets.end());
   const ov::TensorVector before = Evaluate(model);
 
-  const PassRun run = RunPass(model);
+  const SplitRun run = RunSplit(model);
   EXPECT_TRUE(run.changed);
   // The first consumer of the target-input set keeps w; the others read w_split1, w_split2.
   EXPECT_EQ(order[0].get_source_output().get_node(), w.get());
@@ -129,7 +129,7 @@ TEST(SplitSharedConstants, OnlyExactly256Or512ElementsWithSeveralConsumersAreSpl
           std::make_shared<ov::op::v1::Add>(z, b255), std::make_shared<ov::op::v1::Add>(b255, z),
           std::make_shared<ov::op::v1::Add>(s, single)},
       ov::ParameterVector{x, y, z, s});
-  const PassRun run = RunPass(model);
+  const SplitRun run = RunSplit(model);
   EXPECT_TRUE(run.changed);
   EXPECT_EQ(b256->output(0).get_target_inputs().size(), 1u);
   EXPECT_EQ(b1024->output(0).get_target_inputs().size(), 2u);
@@ -145,7 +145,7 @@ TEST(SplitSharedConstants, NothingToSplitReportsZeroAndNoChange) {
       ov::OutputVector{std::make_shared<ov::op::v1::Add>(x, Weights({4}, "c"))},
       ov::ParameterVector{x});
   auto reference = model->clone();
-  const PassRun run = RunPass(model);
+  const SplitRun run = RunSplit(model);
   EXPECT_FALSE(run.changed);
   EXPECT_EQ(run.log.find("created clone"), std::string::npos);
   EXPECT_THAT(run.log, HasSubstr("] SplitSharedConstants: split 0 shared constant(s) into "

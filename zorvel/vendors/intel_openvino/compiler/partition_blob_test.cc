@@ -9,7 +9,7 @@
 namespace zorvel::openvino {
 namespace {
 
-std::string Bytes(std::initializer_list<int> values) {
+std::string ByteString(std::initializer_list<int> values) {
   std::string out;
   for (int v : values) out.push_back(static_cast<char>(v));
   return out;
@@ -17,10 +17,11 @@ std::string Bytes(std::initializer_list<int> values) {
 
 TEST(BlobHeader, LayoutPerDevice) {
   const std::string cpu = WritePartitionBlob("CPU", "xyz");
-  EXPECT_EQ(cpu, "ZVLOVHDR" + Bytes({1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}) + "xyz");
+  EXPECT_EQ(cpu, "ZVLOVHDR" + ByteString({1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}) + "xyz");
   EXPECT_EQ(WritePartitionBlob("GPU", ""),
-            "ZVLOVHDR" + Bytes({1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(WritePartitionBlob("NPU", "").substr(8), Bytes({1, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0}));
+            "ZVLOVHDR" + ByteString({1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(WritePartitionBlob("NPU", "").substr(8),
+            ByteString({1, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(DeviceCodeFor("cpu"), DeviceCode::kNpu);
   EXPECT_EQ(DeviceCodeFor("GPU.1"), DeviceCode::kNpu);
   EXPECT_EQ(DeviceCodeFor(""), DeviceCode::kNpu);

@@ -11,6 +11,7 @@
 #include "zorvel/host/host_api.h"
 #include "zorvel/host/host_model.h"
 #include "zorvel/host/host_partition.h"
+#include "zorvel/host/host_test_util.h"
 #include "zorvel/vendors/intel_openvino/compiler/plugin_test_util.h"
 
 namespace {
@@ -30,9 +31,7 @@ using ::zorvel::host::TensorType;
 
 constexpr ZorvelOpCode kUnsupportedCode = 32;
 
-TensorType F32(std::vector<int32_t> dims) {
-  return TensorType::Ranked(kZorvelElementTypeFloat32, std::move(dims));
-}
+using ::zorvel::testing::F32;
 
 class PartitionTest : public ::zorvel::testing::PluginTest {
  protected:

@@ -10,6 +10,7 @@
 #include "zorvel/compiler/cc/zorvel_model.h"
 #include "zorvel/host/host_api.h"
 #include "zorvel/host/host_model.h"
+#include "zorvel/host/host_test_util.h"
 
 namespace zorvel::openvino {
 namespace {
@@ -28,23 +29,15 @@ constexpr int kGetTensorName = 15;
 constexpr int kGetWeightsBufferId = 27;
 constexpr int kGetWeightsBytes = 28;
 
-TensorType F32(std::vector<int32_t> dims) {
-  return TensorType::Ranked(kZorvelElementTypeFloat32, std::move(dims));
-}
+using ::zorvel::testing::F32;
 
-std::vector<uint8_t> Bytes(size_t n, uint8_t seed) {
+std::vector<uint8_t> PatternBytes(size_t n, uint8_t seed) {
   std::vector<uint8_t> bytes(n);
   for (size_t i = 0; i < n; ++i) bytes[i] = static_cast<uint8_t>(seed + 3 * i);
   return bytes;
 }
 
-// Runs `body` and returns what it wrote to standard error (the plug-in's log).
-template <typename Body>
-std::string LogOf(Body body) {
-  ::testing::internal::CaptureStderr();
-  body();
-  return ::testing::internal::GetCapturedStderr();
-}
+using ::zorvel::testing::LogOf;
 
 class WeightBankHostTest : public ::testing::Test {
  protected:
@@ -64,14 +57,14 @@ class WeightBankHostTest : public ::testing::Test {
 };
 
 TEST_F(WeightBankHostTest, RegistersViewsOfTheConstantsTheOpsRead) {
-  const auto shared = HostBuffer::Own(Bytes(16, 1));
+  const auto shared = HostBuffer::Own(PatternBytes(16, 1));
   model_.AddBufferWithId(3, shared);
   model_.AddBufferWithId(9, HostBuffer::Own({}));
   HostSubgraph& sg = model_.AddSubgraph();
   const TensorId x = sg.AddInput("x", F32({4}));
   const TensorId w = sg.AddConstant("w", F32({4}), 3);
   const TensorId empty = sg.AddConstant("empty", F32({0}), 9);
-  const TensorId loose = sg.AddConstantWithoutBufferId("loose", F32({4}), Bytes(16, 7));
+  const TensorId loose = sg.AddConstantWithoutBufferId("loose", F32({4}), PatternBytes(16, 7));
   const TensorId unread = sg.AddConstant<float>("unread", {1}, {1.0f});
   sg.MarkInput(unread);
   const TensorId a = sg.AddOp(kZorvelOpCodeAdd, {x, w}, "a", F32({4}));
@@ -96,8 +89,8 @@ TEST_F(WeightBankHostTest, RegistersViewsOfTheConstantsTheOpsRead) {
 }
 
 TEST_F(WeightBankHostTest, KeysAreExactAndTheLastRegistrationOfANameWins) {
-  model_.AddBufferWithId(4, HostBuffer::Own(Bytes(8, 2)));
-  model_.AddBufferWithId(6, HostBuffer::Own(Bytes(8, 5)));
+  model_.AddBufferWithId(4, HostBuffer::Own(PatternBytes(8, 2)));
+  model_.AddBufferWithId(6, HostBuffer::Own(PatternBytes(8, 5)));
   HostSubgraph& first = AddReader("shared/w", 4);
   HostSubgraph& second = AddReader("shared/w", 6);
   bank_.AddHostWeights(Handle(first));
@@ -114,11 +107,11 @@ TEST_F(WeightBankHostTest, KeysAreExactAndTheLastRegistrationOfANameWins) {
 // The bank never registers weights under a stand-in id, size or name: a read it needs that is
 // missing or fails throws, which ends the compile call (and the bank with it).
 TEST_F(WeightBankHostTest, MissingOrFailingHostReadThrowsAndRegistersNothing) {
-  model_.AddBufferWithId(2, HostBuffer::Own(Bytes(8, 2)));
+  model_.AddBufferWithId(2, HostBuffer::Own(PatternBytes(8, 2)));
   HostSubgraph& sg = AddReader("w", 2);
   for (const int entry : {kGetWeightsBufferId, kGetWeightsBytes, kGetTensorName}) {
     for (const bool remove : {true, false}) {
-      SCOPED_TRACE(testing::Message() << "entry " << entry << (remove ? " removed" : " fails"));
+      SCOPED_TRACE(::testing::Message() << "entry " << entry << (remove ? " removed" : " fails"));
       if (remove) {
         api_.RemoveEntry(entry);
       } else {
@@ -139,9 +132,9 @@ TEST_F(WeightBankHostTest, MissingOrFailingHostReadThrowsAndRegistersNothing) {
 
 TEST(WeightBankTest, DerivedIdsFollowKeyOrderFromZeroInAnEmptyBank) {
   WeightBank bank;
-  bank.RegisterGeneratedConstant("b", Bytes(4, 1));
-  bank.RegisterGeneratedConstant("a", Bytes(6, 2));
-  bank.RegisterGeneratedConstant("ab", Bytes(2, 3));
+  bank.RegisterGeneratedConstant("b", PatternBytes(4, 1));
+  bank.RegisterGeneratedConstant("a", PatternBytes(6, 2));
+  bank.RegisterGeneratedConstant("ab", PatternBytes(2, 3));
   EXPECT_EQ(bank.BufferCount(), 0u);
   EXPECT_EQ(bank.FindBufferId("a"), std::nullopt);  // not before finalization
 
@@ -156,14 +149,14 @@ TEST(WeightBankTest, DerivedIdsFollowKeyOrderFromZeroInAnEmptyBank) {
   EXPECT_EQ(bank.TotalBytes(), 12u);
   const std::optional<BufferView> a = bank.FindBuffer(0);
   ASSERT_TRUE(a.has_value());
-  EXPECT_EQ(std::vector<uint8_t>(a->data, a->data + a->size), Bytes(6, 2));
+  EXPECT_EQ(std::vector<uint8_t>(a->data, a->data + a->size), PatternBytes(6, 2));
 }
 
 TEST(WeightBankTest, KeyOrderIsByteWiseWithUnsignedBytes) {
   WeightBank bank;
-  bank.RegisterGeneratedConstant("\xc3\xa9", Bytes(1, 1));  // a byte above 0x7f sorts last
-  bank.RegisterGeneratedConstant("z", Bytes(1, 2));
-  bank.RegisterGeneratedConstant("Z", Bytes(1, 3));
+  bank.RegisterGeneratedConstant("\xc3\xa9", PatternBytes(1, 1));  // a byte above 0x7f sorts last
+  bank.RegisterGeneratedConstant("z", PatternBytes(1, 2));
+  bank.RegisterGeneratedConstant("Z", PatternBytes(1, 3));
   LogOf([&] { bank.FinalizeDerivedBuffers(); });
   EXPECT_THAT(bank.FindBufferId("Z"), Optional(0));
   EXPECT_THAT(bank.FindBufferId("z"), Optional(1));
@@ -171,8 +164,8 @@ TEST(WeightBankTest, KeyOrderIsByteWiseWithUnsignedBytes) {
 }
 
 TEST_F(WeightBankHostTest, DerivedIdsStartAboveTheLargestHostIdAndReplaceAHostName) {
-  model_.AddBufferWithId(3, HostBuffer::Own(Bytes(8, 1)));
-  model_.AddBufferWithId(7, HostBuffer::Own(Bytes(8, 2)));
+  model_.AddBufferWithId(3, HostBuffer::Own(PatternBytes(8, 1)));
+  model_.AddBufferWithId(7, HostBuffer::Own(PatternBytes(8, 2)));
   HostSubgraph& sg = model_.AddSubgraph();
   const TensorId x = sg.AddInput("x", F32({2}));
   const TensorId w3 = sg.AddConstant("w3", F32({2}), 3);
@@ -180,7 +173,7 @@ TEST_F(WeightBankHostTest, DerivedIdsStartAboveTheLargestHostIdAndReplaceAHostNa
   const TensorId a = sg.AddOp(kZorvelOpCodeAdd, {x, w3}, "a", F32({2}));
   sg.AddOutput(sg.AddOp(kZorvelOpCodeAdd, {a, w7}, "b", F32({2})));
   bank_.AddHostWeights(Handle(sg));
-  bank_.RegisterGeneratedConstant("stacked", Bytes(5, 9));
+  bank_.RegisterGeneratedConstant("stacked", PatternBytes(5, 9));
 
   EXPECT_EQ(bank_.BufferCount(), 2u);
   EXPECT_EQ(bank_.TotalBytes(), 16u);
@@ -193,7 +186,7 @@ TEST_F(WeightBankHostTest, DerivedIdsStartAboveTheLargestHostIdAndReplaceAHostNa
   EXPECT_EQ(bank_.FindBuffer(8)->size, 5u);
 
   // Host weights added after finalization are still registered.
-  model_.AddBufferWithId(1, HostBuffer::Own(Bytes(4, 4)));
+  model_.AddBufferWithId(1, HostBuffer::Own(PatternBytes(4, 4)));
   bank_.AddHostWeights(Handle(AddReader("late", 1)));
   EXPECT_THAT(bank_.FindBufferId("late"), Optional(1));
 }
@@ -201,20 +194,20 @@ TEST_F(WeightBankHostTest, DerivedIdsStartAboveTheLargestHostIdAndReplaceAHostNa
 TEST(WeightBankTest, ConflictingRegistrationsKeepTheFirst) {
   WeightBank bank;
   std::string log = LogOf([&] {
-    bank.RegisterGeneratedConstant("k", Bytes(10, 1));
-    bank.RegisterGeneratedConstant("k", Bytes(10, 1));
+    bank.RegisterGeneratedConstant("k", PatternBytes(10, 1));
+    bank.RegisterGeneratedConstant("k", PatternBytes(10, 1));
     bank.RegisterGeneratedConstant("empty", {});
     bank.RegisterGeneratedConstant("empty", {});
   });
   EXPECT_EQ(log, "");  // identical bytes are the normal case
 
-  log = LogOf([&] { bank.RegisterGeneratedConstant("k", Bytes(12, 1)); });
+  log = LogOf([&] { bank.RegisterGeneratedConstant("k", PatternBytes(12, 1)); });
   EXPECT_THAT(log, HasSubstr("ERROR: [weight_bank.cc:"));
   EXPECT_THAT(log,
               HasSubstr("] WeightBank: generated constant key 'k' re-registered with a different "
                         "size (10 vs 12 bytes); keeping the first registration\n"));
 
-  std::vector<uint8_t> altered = Bytes(10, 1);
+  std::vector<uint8_t> altered = PatternBytes(10, 1);
   altered[9] ^= 1;
   log = LogOf([&] { bank.RegisterGeneratedConstant("k", altered); });
   EXPECT_THAT(log,
@@ -225,16 +218,16 @@ TEST(WeightBankTest, ConflictingRegistrationsKeepTheFirst) {
   const std::optional<int32_t> id = bank.FindBufferId("k");
   ASSERT_TRUE(id.has_value());
   const BufferView view = *bank.FindBuffer(*id);
-  EXPECT_EQ(std::vector<uint8_t>(view.data, view.data + view.size), Bytes(10, 1));
+  EXPECT_EQ(std::vector<uint8_t>(view.data, view.data + view.size), PatternBytes(10, 1));
   EXPECT_EQ(bank.FindBuffer(*bank.FindBufferId("empty"))->size, 0u);
 }
 
 TEST(WeightBankTest, LateRegistrationAndSecondFinalizationAreRefused) {
   WeightBank bank;
-  bank.RegisterGeneratedConstant("early", Bytes(3, 1));
+  bank.RegisterGeneratedConstant("early", PatternBytes(3, 1));
   LogOf([&] { bank.FinalizeDerivedBuffers(); });
 
-  std::string log = LogOf([&] { bank.RegisterGeneratedConstant("late", Bytes(3, 2)); });
+  std::string log = LogOf([&] { bank.RegisterGeneratedConstant("late", PatternBytes(3, 2)); });
   EXPECT_THAT(log, HasSubstr("ERROR: [weight_bank.cc:"));
   EXPECT_THAT(log,
               HasSubstr("] WeightBank: generated constant key 'late' registered after "
@@ -253,9 +246,9 @@ TEST(WeightBankTest, LateRegistrationAndSecondFinalizationAreRefused) {
 }
 
 TEST_F(WeightBankHostTest, NoDerivedIdWrapsPastTheLargestId) {
-  model_.AddBufferWithId(INT32_MAX, HostBuffer::Own(Bytes(4, 1)));
+  model_.AddBufferWithId(INT32_MAX, HostBuffer::Own(PatternBytes(4, 1)));
   bank_.AddHostWeights(Handle(AddReader("top", INT32_MAX)));
-  bank_.RegisterGeneratedConstant("g", Bytes(4, 2));
+  bank_.RegisterGeneratedConstant("g", PatternBytes(4, 2));
   const std::string log = LogOf([&] { bank_.FinalizeDerivedBuffers(); });
   EXPECT_THAT(log, HasSubstr("no buffer id left above the host ids for generated constant key "
                              "'g' and 0 more; they stay unshared"));
@@ -266,12 +259,12 @@ TEST_F(WeightBankHostTest, NoDerivedIdWrapsPastTheLargestId) {
 
 TEST(WeightBankTest, MovingABankKeepsDerivedViewsValid) {
   WeightBank bank;
-  bank.RegisterGeneratedConstant("g", Bytes(64, 3));
+  bank.RegisterGeneratedConstant("g", PatternBytes(64, 3));
   LogOf([&] { bank.FinalizeDerivedBuffers(); });
   const uint8_t* before = bank.FindBuffer(0)->data;
   WeightBank moved(std::move(bank));
   EXPECT_EQ(moved.FindBuffer(0)->data, before);
-  EXPECT_EQ(std::vector<uint8_t>(before, before + 64), Bytes(64, 3));
+  EXPECT_EQ(std::vector<uint8_t>(before, before + 64), PatternBytes(64, 3));
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "zorvel/c/zorvel_plugin_api.h"
 #include "zorvel/host/host_api.h"
 #include "zorvel/host/host_model.h"
+#include "zorvel/host/host_test_util.h"
 #include "zorvel/host/moe_block.h"
 #include "zorvel/host/shared_weights.h"
 #include "zorvel/vendors/intel_openvino/compiler/global_graph.h"
@@ -41,21 +42,11 @@ using ::zorvel::host::HostSubgraph;
 using ::zorvel::host::TensorId;
 using ::zorvel::host::TensorType;
 
-TensorType F32(std::vector<int32_t> dims) {
-  return TensorType::Ranked(kZorvelElementTypeFloat32, std::move(dims));
-}
+using ::zorvel::testing::F32;
 
-std::vector<float> Ramp(size_t n, float scale, float offset) {
-  std::vector<float> values(n);
-  for (size_t i = 0; i < n; ++i) values[i] = offset + scale * static_cast<float>((i * 7) % 11);
-  return values;
-}
+using ::zorvel::testing::Ramp;
 
-std::vector<uint8_t> Bytes(const std::vector<float>& values) {
-  std::vector<uint8_t> bytes(values.size() * sizeof(float));
-  std::memcpy(bytes.data(), values.data(), bytes.size());
-  return bytes;
-}
+using ::zorvel::testing::FloatBytes;
 
 size_t Occurrences(std::string_view haystack, std::string_view needle) {
   size_t n = 0;
@@ -90,10 +81,10 @@ struct SharedModel {
 
 SharedModel AddSharingSubgraphs(HostModel& model) {
   SharedModel shared;
-  shared.w_bytes = Bytes(Ramp(kOut * kIn, 0.01f, -0.05f));
-  shared.own_bytes = Bytes(Ramp(kOut * kOut, 0.02f, -0.1f));
+  shared.w_bytes = FloatBytes(Ramp(kOut * kIn, 0.01f, -0.05f));
+  shared.own_bytes = FloatBytes(Ramp(kOut * kOut, 0.02f, -0.1f));
   shared.shared_w = model.AddBuffer(shared.w_bytes);
-  shared.shared_b = model.AddBuffer(Bytes(Ramp(kOut, 0.1f, -0.5f)));
+  shared.shared_b = model.AddBuffer(FloatBytes(Ramp(kOut, 0.1f, -0.5f)));
 
   HostSubgraph& first = model.AddSubgraph();
   const TensorId x0 = first.AddInput("x0", F32({1, kIn}));
@@ -114,7 +105,7 @@ SharedModel AddSharingSubgraphs(HostModel& model) {
 }
 
 // x [1,4] + c [4]: nothing in it is large enough to share.
-void AddSmallSubgraph(HostModel& model, const std::string& input = "x") {
+void AddTinySubgraph(HostModel& model, const std::string& input = "x") {
   HostSubgraph& sg = model.AddSubgraph();
   const TensorId x = sg.AddInput(input, F32({1, 4}));
   const TensorId c = sg.AddConstant<float>("c", {4}, {1, 2, 3, 4});
@@ -272,7 +263,7 @@ TEST_F(WeightSharingTest, OffByOptionSinglePartitionOrMixedDevicesGivePerPartiti
 }
 
 TEST_F(WeightSharingTest, SinglePartitionNeverShares) {
-  AddSmallSubgraph(model_);
+  AddTinySubgraph(model_);
   ASSERT_EQ(Compile(nullptr), kZorvelStatusOk) << log_;
   ASSERT_EQ(modules_.size(), 1u);
   EXPECT_THAT(modules_[0], StartsWith("ZVLOVHDR"));
@@ -281,7 +272,7 @@ TEST_F(WeightSharingTest, SinglePartitionNeverShares) {
 
 TEST_F(WeightSharingTest, NpuPartitionWithNothingAliasedStaysInTheContainerWithoutNpuw) {
   AddSharingSubgraphs(model_);
-  AddSmallSubgraph(model_);
+  AddTinySubgraph(model_);
   ASSERT_EQ(Compile(nullptr), kZorvelStatusOk) << log_;
   const GlobalGraphView view = Container();
   ASSERT_EQ(view.subgraphs.size(), 3u);
@@ -295,7 +286,7 @@ TEST_F(WeightSharingTest, NpuPartitionWithNothingAliasedStaysInTheContainerWitho
 }
 
 TEST_F(WeightSharingTest, TwelvePartitionsAreRecordedInNameOrderAndCalledInIndexOrder) {
-  for (int i = 0; i < 12; ++i) AddSmallSubgraph(model_);
+  for (int i = 0; i < 12; ++i) AddTinySubgraph(model_);
   ASSERT_EQ(Compile("graph.-1.graph_backend = 1\n"), kZorvelStatusOk) << log_;
   const GlobalGraphView view = Container();
   std::vector<std::string> records;
@@ -310,7 +301,7 @@ TEST_F(WeightSharingTest, TwelvePartitionsAreRecordedInNameOrderAndCalledInIndex
 }
 
 TEST_F(WeightSharingTest, KvCacheExtentIsTheLargestStaticDimensionOfKvCacheInputs) {
-  AddSmallSubgraph(model_);
+  AddTinySubgraph(model_);
   HostSubgraph& sg = model_.AddSubgraph();
   const TensorId past = sg.AddInput("past_kv_cache_0", F32({1, 8, 4096, 64}));
   const TensorId c = sg.AddConstant<float>("c", {1}, {0.5f});
@@ -435,7 +426,7 @@ const StableCase kStableCases[] = {
     {"NpuOnePartitionUnaliased",
      [](HostModel& model) {
        AddSharingSubgraphs(model);
-       AddSmallSubgraph(model);
+       AddTinySubgraph(model);
      },
      nullptr, 25722, 0x2348d95269133afbull},
     {"Gpu", [](HostModel& model) { AddSharingSubgraphs(model); }, "graph.-1.graph_backend = 1\n",
