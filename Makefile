@@ -8,6 +8,10 @@ TSAN_DIR := build/tsan
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := options composite_attributes global_graph partition_blob tflite_reader compile
 
+# A new build folder uses Ninja, which starts compiling a target's sources before the libraries
+# it links are done; a folder configured earlier keeps its generator.
+GENERATOR = $(if $(wildcard $(1)/CMakeCache.txt),,-G Ninja)
+
 .PHONY: run test deps build build-sanitize test-release test-sanitize package clean format fuzz build-fuzz \
   tsan
 
@@ -15,11 +19,11 @@ deps:
 	@scripts/install-deps
 
 build: deps
-	@cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake -S . -B $(RELEASE_DIR) $(call GENERATOR,$(RELEASE_DIR)) -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build $(RELEASE_DIR) -j$(JOBS)
 
 build-sanitize: deps
-	@cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVEL_SANITIZE=ON \
+	@cmake -S . -B $(SANITIZE_DIR) $(call GENERATOR,$(SANITIZE_DIR)) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVEL_SANITIZE=ON \
 	  -DZORVEL_BUILD_BENCH=OFF >/dev/null
 	@cmake --build $(SANITIZE_DIR) -j$(JOBS)
 
